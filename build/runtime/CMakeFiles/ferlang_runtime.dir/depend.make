@@ -1,0 +1,2 @@
+# Empty dependencies file for ferlang_runtime.
+# This may be replaced when dependencies are built.

@@ -1,3 +1,0 @@
-file(REMOVE_RECURSE
-  "libferlang_runtime.a"
-)

@@ -1,2 +1,0 @@
-# Empty compiler generated dependencies file for ferlang_runtime.
-# This may be replaced when dependencies are built.

@@ -1,5 +1,0 @@
-if(EXISTS "/work/main/build/tests/unit/core/unit_core[1]_tests.cmake")
-  include("/work/main/build/tests/unit/core/unit_core[1]_tests.cmake")
-else()
-  add_test(unit_core_NOT_BUILT unit_core_NOT_BUILT)
-endif()

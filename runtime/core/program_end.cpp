@@ -1,0 +1,43 @@
+// The end of the application's main program: the "Press any key to continue" prompt.
+#include "runtime/core/clock.h"
+#include "runtime/core/key_queue.h"
+#include "runtime/core/program_end.h"
+#include "runtime/core/shared_flags.h"
+#include "runtime/files/file_open.h"
+#include "runtime/screen/image_surface.h"
+#include "runtime/screen/text_output.h"
+
+namespace rt {
+namespace {
+
+// Prints the prompt on the last text row of the visible screen, which becomes the print window.
+void showPrompt() {
+  setWriteSurface(visibleSurfaceIndex());
+  ImageSurface* screen = writeSurface();
+  if (screen == nullptr) return;
+  int32_t lastRow = textGrid(*screen).rows;
+  setTextViewport(lastRow, lastRow);
+  printString(literalString(""), 1);  // clears the row
+  printString(literalString("Press any key to continue"), 0);
+}
+
+}  // namespace
+
+void endProgram() {
+  closeAllFiles();
+  closeInterception.store(0, std::memory_order_relaxed);
+  showPrompt();
+  // Keys pressed before the prompt was shown do not dismiss it.
+  KeyEntry key;
+  while (takeKey(key)) sleepMs(0);
+  autoDisplay.store(1, std::memory_order_relaxed);
+  for (;;) {
+    sleepMs(100);
+    if (exitInProgress.load(std::memory_order_acquire) != 0) parkProgramThread();
+    if (takeKey(key)) break;
+  }
+  stopRequested.store(1, std::memory_order_release);
+  parkProgramThread();
+}
+
+}  // namespace rt

@@ -1,0 +1,92 @@
+#include <atomic>
+
+#include "runtime/core/clock.h"
+#include "runtime/core/errors.h"
+#include "runtime/core/held_keys.h"
+#include "runtime/core/low_memory.h"
+#include "runtime/core/runtime_threads.h"
+#include "runtime/core/shared_flags.h"
+#include "runtime/display/frame_builder.h"
+#include "runtime/files/file_open.h"
+#include "runtime/platform/lock_keys.h"
+#include "runtime/platform/process_exit.h"
+
+namespace rt {
+namespace {
+
+// Vertical-retrace flags for the legacy display-status port (never read by this system).
+std::atomic<int32_t> retraceFlag{0};
+std::atomic<int32_t> retraceInProgress{0};
+
+void storeTicks() { storeTimeOfDayTicks(timeOfDayTicks(timeBase(), millisecondClock())); }
+
+// Brings a lock key's entry in the held-key set in line with the window system's state.
+void syncLockKey(int32_t code, bool on) {
+  if ((keyIsHeld(code) != 0) == on) return;
+  if (on) {
+    addHeldKey(code);
+  } else {
+    removeHeldKey(code);
+  }
+  refreshKeyboardStatus();
+}
+
+void syncLockKeys() {
+  LockKeyState state = readLockKeys();
+  if (!state.valid) return;
+  syncLockKey(kCapsLockKey, state.capsLock);
+  syncLockKey(kNumLockKey, state.numLock);
+}
+
+void buildFrameIfAutomatic() {
+  if (autoDisplay.load(std::memory_order_relaxed) != 0) buildSoftwareFrame();
+  frameCounter.fetch_add(1, std::memory_order_relaxed);
+}
+
+}  // namespace
+
+void runtimeLoopThread() {
+  int parity = 0;
+  for (;;) {
+    if (closeRequested.load(std::memory_order_acquire) != 0) break;
+    storeTicks();
+    int32_t suspended = displaySuspended.load(std::memory_order_acquire);
+    if (suspended == -1) {
+      sleepMs(64);
+      continue;
+    }
+    if (suspended != 0) {
+      // One last frame before a foreground command takes over.
+      displaySuspended.store(-1, std::memory_order_release);
+      buildFrameIfAutomatic();
+      retraceInProgress.store(0, std::memory_order_relaxed);
+      continue;
+    }
+    sleepMs(15);
+    retraceFlag.store(1, std::memory_order_relaxed);
+    retraceInProgress.store(1, std::memory_order_relaxed);
+    sleepMs(1);
+    if (stopRequested.load(std::memory_order_acquire) != 0) break;
+    parity ^= 1;
+    if (parity == 1) buildFrameIfAutomatic();
+    retraceInProgress.store(0, std::memory_order_relaxed);
+    if (parity == 0 && displaySuspended.load(std::memory_order_relaxed) == 0) syncLockKeys();
+  }
+  exitProcessInOrder();
+}
+
+void exitProcessInOrder() {
+  exitInProgress.store(1, std::memory_order_release);
+  checkpointPending.store(1, std::memory_order_release);
+  while (threadsFinished.load(std::memory_order_acquire) != 3) sleepMs(16);
+  closeAllFiles();
+  endProcess(0);
+}
+
+void timerEventThread() {
+  // No timed events are ever registered, so each millisecond only checks for exit.
+  while (exitInProgress.load(std::memory_order_acquire) == 0) sleepMs(1);
+  threadsFinished.fetch_or(2, std::memory_order_release);
+}
+
+}  // namespace rt

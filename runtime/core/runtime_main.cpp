@@ -1,0 +1,48 @@
+#include "runtime/core/runtime_main.h"
+
+#include <thread>
+
+#include "runtime/core/clock.h"
+#include "runtime/core/held_keys.h"
+#include "runtime/core/low_memory.h"
+#include "runtime/core/runtime_threads.h"
+#include "runtime/core/shared_flags.h"
+#include "runtime/display/window.h"
+#include "runtime/platform/lock_keys.h"
+#include "runtime/platform/program_folder.h"
+#include "runtime/screen/screen_mode.h"
+
+namespace rt {
+namespace {
+
+// Records the lock keys that are on at start, as presses, in the held-key set.
+void readLockKeysAtStart() {
+  LockKeyState state = readLockKeys();
+  if (state.capsLock) addHeldKey(kCapsLockKey);
+  if (state.numLock) addHeldKey(kNumLockKey);
+  refreshKeyboardStatus();
+}
+
+template <typename Entry>
+void startDetached(Entry entry) {
+  std::thread(entry).detach();
+}
+
+}  // namespace
+
+void runtimeMain(int argc, char** argv, MainProgram mainProgram) {
+  enterProgramFolder();
+  resetLowMemory();
+  setTimeBase(alignToWallClockSecond());
+  readLockKeysAtStart();
+  initScreen();  // default palettes and the 80 x 25 text screen
+
+  startDetached(mainProgram);
+  startDetached(timerEventThread);
+  displayRunning.store(1, std::memory_order_release);
+  startDetached(runtimeLoopThread);
+
+  runWindowLoop(argc, argv);
+}
+
+}  // namespace rt

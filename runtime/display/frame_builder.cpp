@@ -1,0 +1,133 @@
+#include "runtime/display/frame_builder.h"
+
+#include <cstring>
+
+#include "runtime/core/clock.h"
+#include "runtime/core/shared_flags.h"
+#include "runtime/display/display_pause.h"
+#include "runtime/platform/message_box.h"
+#include "runtime/screen/image_surface.h"
+
+namespace rt {
+
+std::atomic<int32_t> frameDone{0};
+DisplayOrder displayOrder;
+
+namespace {
+
+// The legacy monochrome mode maps its four attributes through colour numbers 0..8, each a
+// pair of grey levels for the two blink phases (off, on).
+constexpr uint32_t kMonochromeColors[9][2] = {
+    {0xFF000000, 0xFF000000}, {0xFF000000, 0xFFAAAAAA}, {0xFF000000, 0xFFFFFFFF},
+    {0xFFAAAAAA, 0xFF000000}, {0xFFAAAAAA, 0xFFAAAAAA}, {0xFFAAAAAA, 0xFFFFFFFF},
+    {0xFFFFFFFF, 0xFF000000}, {0xFFFFFFFF, 0xFFAAAAAA}, {0xFFFFFFFF, 0xFFFFFFFF},
+};
+
+void acknowledgePause() {
+  int32_t requested = 1;
+  if (displayPause.compare_exchange_strong(requested, 2, std::memory_order_acq_rel)) sleepMs(0);
+}
+
+}  // namespace
+
+bool FrameBuilder::snapshotUnchanged(const ImageSurface& s, size_t bytes, int paletteLength) const {
+  return std::memcmp(pixelSnapshot_.data(), s.pixels, bytes) == 0 &&
+         (paletteLength == 0 ||
+          std::memcmp(paletteSnapshot_.data(), s.palette, static_cast<size_t>(paletteLength) * 4) == 0);
+}
+
+void FrameBuilder::takeSnapshot(const ImageSurface& s, size_t bytes, int paletteLength) {
+  std::memcpy(pixelSnapshot_.data(), s.pixels, bytes);
+  if (paletteLength > 0) std::memcpy(paletteSnapshot_.data(), s.palette, static_cast<size_t>(paletteLength) * 4);
+}
+
+FrameBuilder::Outcome FrameBuilder::convertIndexed(DisplayFrame& frame, const ImageSurface& s) {
+  size_t n = static_cast<size_t>(s.width) * s.height;
+  int paletteLength = 1 << s.bitsPerPixel;
+  if (s.mode == 10 && s.palette != nullptr) {
+    // Attributes 0..3 take their colour from the colour number in entries 4..7 and the phase.
+    int phase = (millisecondClock() & 0x200) != 0 ? 1 : 0;
+    for (int i = 0; i < 4; ++i) s.palette[i] = kMonochromeColors[s.palette[4 + i] % 9][phase];
+  }
+  if (n != pixelSnapshot_.size()) {
+    pixelSnapshot_.assign(n, 0);  // a new size: nothing to compare with
+  } else if (forceFrameRebuild.load(std::memory_order_relaxed) == 0) {
+    if (displayOrder.softwareScreen == 0) return Outcome::Discard;
+    if (snapshotUnchanged(s, n, paletteLength) &&
+        previousFrameValid.load(std::memory_order_relaxed) == 1) {
+      return Outcome::Discard;
+    }
+  }
+  if (!frame.ensureSize(s.width, s.height)) return Outcome::Discard;
+  takeSnapshot(s, n, paletteLength);
+  const uint8_t* from = pixelSnapshot_.data();
+  const uint32_t* lookup = paletteSnapshot_.data();
+  uint32_t* to = frame.pixels;
+  for (size_t i = 0; i < n; ++i) to[i] = lookup[from[i]];
+  return Outcome::Publish;
+}
+
+FrameBuilder::Outcome FrameBuilder::convertTrueColor(DisplayFrame& frame, const ImageSurface& s) {
+  size_t bytes = static_cast<size_t>(s.width) * s.height * 4;
+  if (bytes != pixelSnapshot_.size()) {
+    pixelSnapshot_.assign(bytes, 0);
+  } else if (forceFrameRebuild.load(std::memory_order_relaxed) == 0) {
+    if (displayOrder.softwareScreen == 0) return Outcome::Discard;
+    if (snapshotUnchanged(s, bytes, 0) && previousFrameValid.load(std::memory_order_relaxed) == 1) {
+      return Outcome::Discard;
+    }
+  }
+  if (!frame.ensureSize(s.width, s.height)) return Outcome::Discard;
+  takeSnapshot(s, bytes, 0);
+  std::memcpy(frame.pixels, pixelSnapshot_.data(), bytes);
+  return Outcome::Publish;
+}
+
+void FrameBuilder::buildPass(FrameRing& ring, SurfaceSource source, uint32_t counter) {
+  acknowledgePause();
+  if (source() == nullptr) {
+    frameDone.store(1, std::memory_order_relaxed);
+    return;
+  }
+  // The surface is loaded only after the pause test: once a pause has been acknowledged the
+  // program thread may free the surface it replaced.
+  if (displayPause.load(std::memory_order_acquire) == 0) {
+    const ImageSurface* surface = source();
+    DisplayFrame* frame = ring.claim();
+    if (frame == nullptr) {
+      showMessageBox("Error", "Software frame buffer: Failed to find available frame",
+                     MessageBoxButtons::Ok);
+      return;
+    }
+    Outcome outcome;
+    if (surface == nullptr) {
+      outcome = Outcome::Discard;
+    } else if (surface->isText) {
+      outcome = convertText(*frame, *surface, counter);
+    } else if (surface->bytesPerPixel == 4) {
+      outcome = convertTrueColor(*frame, *surface);
+    } else {
+      outcome = convertIndexed(*frame, *surface);
+    }
+    if (outcome == Outcome::Publish) {
+      forceFrameRebuild.store(0, std::memory_order_relaxed);
+      previousFrameValid.store(1, std::memory_order_relaxed);
+      lastPublishedOrder_ = frame->order.load(std::memory_order_relaxed);
+      lastRing_ = &ring;
+      ring.publish(*frame);
+    } else {
+      ring.discard(*frame);
+    }
+  }
+  acknowledgePause();
+  int32_t turnOff = -1;
+  autoDisplay.compare_exchange_strong(turnOff, 0, std::memory_order_relaxed);
+  frameDone.store(1, std::memory_order_relaxed);
+}
+
+void buildSoftwareFrame() {
+  static FrameBuilder builder;
+  builder.buildPass(frameRing(), &visibleSurface, frameCounter.load(std::memory_order_relaxed));
+}
+
+}  // namespace rt

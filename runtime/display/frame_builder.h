@@ -1,0 +1,66 @@
+// The frame builder: converts the visible surface into 32-bit frames for the renderer.
+//
+// Runs on RuntimeLoopThread every second pass of its loop while autoDisplay is non-zero. Each
+// pass snapshots the visible surface's pixel bytes and palette and compares them with the
+// previous snapshot: an unchanged screen costs two memory comparisons and publishes nothing; a
+// changed one is converted by one palette lookup per pixel from the snapshot (so the live
+// surface is read once) and published in the FrameRing. Text screens redraw only the cells
+// that changed into a copy of the previous frame.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+#include "runtime/display/frame_ring.h"
+
+namespace rt {
+
+struct ImageSurface;
+
+// Set to 1 at the end of every builder pass (also when the screen is hidden).
+extern std::atomic<int32_t> frameDone;
+
+// Display layer positions 1..4; 0 hides a layer. Only the software screen is used here.
+struct DisplayOrder {
+  int32_t softwareScreen = 1;
+  int32_t hardwareImages = 2;
+  int32_t openGlLayer = 3;
+  int32_t secondHardwareLayer = 4;
+};
+extern DisplayOrder displayOrder;
+
+class FrameBuilder {
+ public:
+  // Where a pass finds the surface to show (nullptr = hidden screen).
+  using SurfaceSource = ImageSurface* (*)();
+
+  // One pass over the surface `source` names into `ring`. `frameCounter` drives text
+  // blinking (bit 3). RuntimeLoopThread (tests call it directly).
+  void buildPass(FrameRing& ring, SurfaceSource source, uint32_t frameCounter);
+
+ private:
+  enum class Outcome { Publish, Discard };
+
+  Outcome convertIndexed(DisplayFrame& frame, const ImageSurface& s);
+  Outcome convertTrueColor(DisplayFrame& frame, const ImageSurface& s);
+  Outcome convertText(DisplayFrame& frame, const ImageSurface& s, uint32_t frameCounter);
+  bool snapshotUnchanged(const ImageSurface& s, size_t bytes, int paletteLength) const;
+  void takeSnapshot(const ImageSurface& s, size_t bytes, int paletteLength);
+
+  std::vector<uint8_t> pixelSnapshot_;
+  std::array<uint32_t, 256> paletteSnapshot_{};
+  // Text screens: the cursor and blink phase drawn into the last published frame, and that
+  // frame's order so that its pixels can be found again.
+  int32_t lastCursorRow_ = 0, lastCursorColumn_ = 0;
+  bool lastCursorDrawn_ = false;
+  bool lastBlinkOn_ = true;
+  uint64_t lastPublishedOrder_ = 0;
+  FrameRing* lastRing_ = nullptr;
+};
+
+// The builder pass RuntimeLoopThread runs: the process's builder over visibleSurface.
+void buildSoftwareFrame();
+
+}  // namespace rt

@@ -1,0 +1,73 @@
+#include "runtime/display/window.h"
+
+#include <GL/glew.h>
+#include <GL/freeglut.h>
+
+
+#include "runtime/core/clock.h"
+#include "runtime/display/input_events.h"
+#include "runtime/display/renderer.h"
+#include "runtime/display/window_title.h"
+#include "runtime/platform/message_box.h"
+#include "runtime/platform/process_exit.h"
+#include "runtime/platform/window_hook.h"
+
+namespace rt {
+namespace {
+
+bool framebufferObjectsSupported = false;
+
+int reportWindowMessage(WindowMessage kind, int32_t a, int32_t b) {
+  return onWindowMessage(static_cast<int>(kind), a, b);
+}
+
+void asciiDown(unsigned char c, int, int) { onAsciiKey(c, true); }
+void asciiUp(unsigned char c, int, int) { onAsciiKey(c, false); }
+void specialDown(int key, int, int) { onSpecialKey(key, true); }
+void specialUp(int key, int, int) { onSpecialKey(key, false); }
+
+int createGlutWindow(const char* title) { return glutCreateWindow(title); }
+
+void initialiseGlew() {
+  glewExperimental = GL_TRUE;
+  GLenum result = glewInit();
+  if (result != GLEW_OK) {
+    showMessageBox("Error", reinterpret_cast<const char*>(glewGetErrorString(result)),
+                   MessageBoxButtons::Ok);
+  }
+  framebufferObjectsSupported = glewIsSupported("GL_EXT_framebuffer_object") != 0;
+}
+
+void registerCallbacks() {
+  glutDisplayFunc(renderDisplay);
+  glutTimerFunc(8, redisplayTick, 0);
+  glutKeyboardFunc(asciiDown);
+  glutKeyboardUpFunc(asciiUp);
+  glutSpecialFunc(specialDown);
+  glutSpecialUpFunc(specialUp);
+  glutMouseFunc(onMouseButton);
+  glutMotionFunc(onMouseMotion);
+  glutPassiveMotionFunc(onMouseMotion);
+  glutReshapeFunc(onWindowReshape);
+  glutMouseWheelFunc(onMouseWheel);
+}
+
+}  // namespace
+
+void runWindowLoop(int argc, char** argv) {
+  installWindowMessageHook(reportWindowMessage);
+  glutInit(&argc, argv);
+  glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
+  glutInitWindowSize(640, 400);
+  if (glutGet(GLUT_DISPLAY_MODE_POSSIBLE) == 0) endProcess(1);
+  // The window must survive its close box: the runtime ends the process itself, in order.
+  glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
+  createWindowWithTitle(createGlutWindow);
+  initialiseGlew();
+  registerCallbacks();
+  glutMainLoop();
+  // glutMainLoop returns only when every window is gone; RuntimeLoopThread ends the process.
+  for (;;) sleepMs(1000);
+}
+
+}  // namespace rt

@@ -1,0 +1,37 @@
+// The window's geometry and presentation flags, shared by the renderer, the reshape callback
+// and the key handlers (all on DisplayThread unless noted).
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "runtime/display/view_mapping.h"
+
+namespace rt {
+
+struct WindowState {
+  int32_t clientWidth = 640, clientHeight = 400;  // as last reported by the window
+  int32_t previousClientWidth = 0, previousClientHeight = 0;
+  int32_t lastResizeWidth = 0, lastResizeHeight = 0;  // for the program's resize query
+  int32_t resizedMarker = 0;                           // one-shot: -1 after a reshape
+  int32_t drawnFrameWidth = 0, drawnFrameHeight = 0;   // frame size drawn last time
+  double rememberedRatio = 0;                          // aspect ratio kept by stretch mode
+  ViewMapping mapping;
+  bool reshapePending = false;
+  bool forceRedraw = false;
+  int32_t resizeLocked = 1;
+  int32_t resizeStretchMode = 0;
+  int32_t fullScreenMode = 0;
+  bool fullScreenSmooth = false;
+};
+
+WindowState& windowState();
+
+// -1 when no full-screen change is pending, else the requested mode 0, 1 or 2. Set by the
+// Alt+Enter handler, consumed by the renderer.
+extern std::atomic<int32_t> fullScreenRequest;
+
+// Set once the window exists (under the title lock, see window_title.h).
+extern std::atomic<bool> windowExists;
+
+}  // namespace rt

@@ -1,0 +1,66 @@
+#include "runtime/display/window_title.h"
+
+#include <GL/freeglut.h>
+
+#include <atomic>
+#include <cstring>
+#include <mutex>
+
+#include "runtime/core/clock.h"
+#include "runtime/core/errors.h"
+#include "runtime/core/shared_flags.h"
+#include "runtime/display/window_state.h"
+
+namespace rt {
+namespace {
+
+std::mutex titleMutex;
+std::string windowTitleText;  // guarded by titleMutex
+bool titleSet = false;        // guarded by titleMutex
+std::atomic<uint64_t> titleVersion{0};   // bumped by each setWindowTitle
+std::atomic<uint64_t> appliedVersion{0};  // the version the window shows
+
+}  // namespace
+
+void setWindowTitle(const RtString& text) {
+  if (errorIsPending()) return;
+  std::string_view value = text.view();
+  value = value.substr(0, value.find('\0'));
+  uint64_t version;
+  {
+    std::lock_guard lock(titleMutex);
+    windowTitleText.assign(value);
+    titleSet = true;
+    version = titleVersion.fetch_add(1, std::memory_order_acq_rel) + 1;
+  }
+  if (!windowExists.load(std::memory_order_acquire)) return;
+  // Wait for the window thread to apply it, unless the process is on its way out.
+  for (int waited = 0; waited < 1000; ++waited) {
+    if (appliedVersion.load(std::memory_order_acquire) >= version) return;
+    if (exitInProgress.load(std::memory_order_acquire) != 0) return;
+    sleepMs(1);
+  }
+}
+
+int createWindowWithTitle(int (*createWindow)(const char* title)) {
+  std::lock_guard lock(titleMutex);
+  int window = createWindow(titleSet ? windowTitleText.c_str() : "Untitled");
+  appliedVersion.store(titleVersion.load(std::memory_order_acquire), std::memory_order_release);
+  windowExists.store(true, std::memory_order_release);
+  return window;
+}
+
+void applyPendingWindowTitle() {
+  uint64_t version = titleVersion.load(std::memory_order_acquire);
+  if (version == appliedVersion.load(std::memory_order_relaxed)) return;
+  std::lock_guard lock(titleMutex);
+  glutSetWindowTitle(windowTitleText.c_str());
+  appliedVersion.store(titleVersion.load(std::memory_order_acquire), std::memory_order_release);
+}
+
+std::string currentWindowTitle() {
+  std::lock_guard lock(titleMutex);
+  return windowTitleText;
+}
+
+}  // namespace rt

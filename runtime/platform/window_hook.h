@@ -1,0 +1,20 @@
+// The window-message hook: reports from the window system that the window library does not
+// pass on. The runtime is told of the close box (the window then stays alive) and of the Pause
+// and Break keys.
+#pragma once
+
+#include <cstdint>
+
+namespace rt {
+
+enum class WindowMessage { Close = 1, Key = 2 };
+
+// kind Close: a and b are 0. kind Key: a is the runtime key code (100019 Pause, 100318 Break),
+// b is 1 for a press and -1 for a release. Returns 0 when handled.
+using WindowMessageHandler = int (*)(WindowMessage kind, int32_t a, int32_t b);
+
+// Installs the handler; called on DisplayThread before the window is created. The handler runs
+// on DisplayThread while the window library reads its events.
+void installWindowMessageHook(WindowMessageHandler handler);
+
+}  // namespace rt

@@ -1,0 +1,78 @@
+// Single pixels and the coordinate mapping of lines and boxes.
+#include "runtime/screen/draw_pixel.h"
+
+#include "runtime/core/errors.h"
+#include "runtime/core/rounding.h"
+
+namespace rt {
+namespace {
+
+constexpr long double kCoordinateLimit = 4503599627370496.0L;  // 2^52
+
+// roundToInteger with saturation instead of the integer-indefinite value; NaN goes to the
+// negative limit, as the indefinite value would.
+int64_t pixelOf(long double v) {
+  if (!(v >= -kCoordinateLimit)) return -static_cast<int64_t>(kCoordinateLimit);
+  if (v > kCoordinateLimit) return static_cast<int64_t>(kCoordinateLimit);
+  return roundToInteger(v);
+}
+
+int64_t mapCoordinate(uint8_t coordMode, float v, float scale, float scaleOffset,
+                      int32_t viewOffset) {
+  switch (coordMode) {
+    case 1: return pixelOf(v) + viewOffset;
+    case 2: {
+      const float scaled = v * scale;             // rounded to a 32-bit float
+      const float placed = scaled + scaleOffset;  // and again
+      return pixelOf(placed) + viewOffset;
+    }
+    default: return pixelOf(v);
+  }
+}
+
+}  // namespace
+
+int64_t mapX(const ImageSurface& s, float x) {
+  return mapCoordinate(s.coordMode, x, s.scaleX, s.scaleOffsetX, s.viewOffsetX);
+}
+
+int64_t mapY(const ImageSurface& s, float y) {
+  return mapCoordinate(s.coordMode, y, s.scaleY, s.scaleOffsetY, s.viewOffsetY);
+}
+
+void setPixel(float x, float y, uint32_t color, int32_t given) {
+  if (errorIsPending()) return;
+  ImageSurface* surface = writeSurface();
+  if (surface == nullptr) return;
+  ImageSurface& s = *surface;
+  if (s.isText) return raiseError(5);
+  if (given & kPixelRelative) {
+    s.penX += x;
+    s.penY += y;
+  } else {
+    s.penX = x;
+    s.penY = y;
+  }
+  if (!(given & kPixelColor)) color = s.foreColor;
+  s.drawColor = color;
+
+  int64_t px, py;
+  if (s.coordMode == 0) {
+    px = pixelOf(s.penX);
+    py = pixelOf(s.penY);
+    if (px < 0 || px >= s.width || py < 0 || py >= s.height) return;
+  } else {
+    if (s.coordMode == 2) {
+      // Unlike lines and boxes, the product and sum stay in extended precision here.
+      px = pixelOf(static_cast<long double>(s.penX) * s.scaleX + s.scaleOffsetX) + s.viewOffsetX;
+      py = pixelOf(static_cast<long double>(s.penY) * s.scaleY + s.scaleOffsetY) + s.viewOffsetY;
+    } else {
+      px = pixelOf(s.penX) + s.viewOffsetX;
+      py = pixelOf(s.penY) + s.viewOffsetY;
+    }
+    if (px < s.viewX1 || px > s.viewX2 || py < s.viewY1 || py > s.viewY2) return;
+  }
+  storePixel(s, px, py, color);
+}
+
+}  // namespace rt

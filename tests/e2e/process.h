@@ -1,0 +1,35 @@
+// Starting the program under test in a folder of its own and waiting for it to end.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+
+namespace e2e {
+
+// A fresh temporary folder holding a copy of `binary`; removed by ~TempProgram.
+class TempProgram {
+ public:
+  explicit TempProgram(const std::string& binary);
+  ~TempProgram();
+  TempProgram(const TempProgram&) = delete;
+  TempProgram& operator=(const TempProgram&) = delete;
+
+  const std::string& folder() const { return folder_; }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string folder_, path_;
+};
+
+// Starts `path` with `workingFolder` as its current directory. Returns the child's pid.
+pid_t startProgram(const std::string& path, const std::string& workingFolder);
+
+// Waits up to `timeoutMs` for the child to end. Returns its exit status, -1 when it was killed
+// by a signal, or -2 on timeout (the child is then killed).
+int waitForExit(pid_t pid, int timeoutMs);
+
+// The current directory of a running process.
+std::string currentDirectoryOf(pid_t pid);
+
+}  // namespace e2e

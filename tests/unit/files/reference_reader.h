@@ -1,0 +1,139 @@
+// A plain field reader to compare the runtime's block reader with: one read() per byte, one
+// lseek() per look-back, the length from fstat() at every end test, exactly as the rules of
+// field input are stated. Number fields are read as doubles; the value comes from strtod on
+// the accepted text, so the comparison holds for numbers of up to 17 digits and small exponents.
+#pragma once
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "tests/unit/files/file_test_support.h"
+
+namespace rt::testing {
+
+class ReferenceReader {
+ public:
+  explicit ReferenceReader(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+    uint8_t first = 0;
+    if (length() != 0 && ::read(fd_, &first, 1) == 1 && first == 26) hitEnd_ = true;
+    lseek(fd_, 0, SEEK_SET);
+  }
+  ~ReferenceReader() { ::close(fd_); }
+  ReferenceReader(const ReferenceReader&) = delete;
+  ReferenceReader& operator=(const ReferenceReader&) = delete;
+
+  // Outcomes in the form of runFieldOp.
+  std::string run(FieldOp op) {
+    switch (op) {
+      case FieldOp::String: return stringField();
+      case FieldOp::Double: return numberField();
+      default: return atEnd() ? "eof" : "more";
+    }
+  }
+
+  bool atEnd() { return lseek(fd_, 0, SEEK_CUR) >= length() || hitEnd_; }
+
+ private:
+  int next() {
+    uint8_t byte = 0;
+    if (::read(fd_, &byte, 1) != 1) {
+      hitEnd_ = true;
+      return -1;
+    }
+    hitEnd_ = false;
+    if (byte == 26) {
+      back();
+      hitEnd_ = true;
+      return -1;
+    }
+    return byte;
+  }
+  void back() { lseek(fd_, -1, SEEK_CUR); }
+  off_t length() {
+    struct stat info {};
+    fstat(fd_, &info);
+    return info.st_size;
+  }
+
+  void lineEnd(int c) {
+    int n = next();
+    if (n < 0) return;
+    if (n == (c == '\r' ? '\n' : '\r') && next() < 0) return;
+    back();
+  }
+
+  void skipToFieldEnd(int c) {
+    while (c >= 0 && c != ',') {
+      if (c == '\r' || c == '\n') return lineEnd(c);
+      if (c == ' ') {
+        int n = next();
+        if (n < 0) return;
+        if (n != ' ' && n != ',' && n != '\r' && n != '\n') return back();
+        c = n;
+      } else {
+        c = next();
+      }
+    }
+  }
+
+  std::string stringField() {
+    int c;
+    do c = next();
+    while (c == ' ' || c == '\t');
+    if (c < 0) return " #62";
+    std::string field;
+    if (c == '"') {
+      while ((c = next()) >= 0 && c != '"') field += static_cast<char>(c);
+    } else {
+      for (; c >= 0 && c != '\r' && c != '\n' && c != ','; c = next()) field += static_cast<char>(c);
+      while (!field.empty() && (field.back() == ' ' || field.back() == '\t')) field.pop_back();
+    }
+    while (c >= 0 && c != '\r' && c != '\n' && c != ',') c = next();
+    if (c == '\r' || c == '\n') lineEnd(c);
+    return field;
+  }
+
+  std::string numberField() {
+    int c;
+    do c = next();
+    while (c == ' ');
+    if (c < 0) return "0 #62";
+    std::string text;
+    long double value = 0;
+    if (c == '&') {
+      c = next();
+      int base = (c == 'H' || c == 'h') ? 16 : (c == 'O' || c == 'o') ? 8 : 0;
+      if (base != 0) {
+        while ((c = next()) >= 0 && std::isxdigit(c) && (base == 16 || (c >= '0' && c <= '7'))) text += static_cast<char>(c);
+        value = static_cast<long double>(static_cast<int64_t>(std::strtoull(text.c_str(), nullptr, base)));
+      }
+    } else {
+      // Accept the longest prefix the recogniser takes: sign, digits, one point, one exponent.
+      int part = 0;  // 0 start, 1 mantissa, 2 fraction, 3 exponent letter, 4 exponent
+      for (; c >= 0; c = next()) {
+        if ((c == '-' || c == '+') && (part == 0 || part == 3)) part += 1;
+        else if (c == '.' && part < 2) part = 2;
+        else if ((c == 'E' || c == 'e' || c == 'D' || c == 'd') && part < 3) { part = 3; c = 'E'; }
+        else if (c >= '0' && c <= '9') part = part <= 1 ? 1 : part == 2 ? 2 : 4;
+        else break;
+        text += static_cast<char>(c);
+      }
+      value = std::strtod(text.c_str(), nullptr);
+      if (value == 0) value = 0;  // no digits: plain zero
+    }
+    skipToFieldEnd(c);
+    if (std::isinf(value)) return "0 #6";
+    return formatNumber(value);
+  }
+
+  int fd_;
+  bool hitEnd_ = false;
+};
+
+}  // namespace rt::testing

@@ -1,0 +1,47 @@
+// A small X11 driver for end-to-end tests and screenshots: finds a window by its title, reads
+// its pixels, sends it the close message and types keys with XTest.
+#pragma once
+
+#include <X11/Xlib.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace x11driver {
+
+struct Picture {
+  int width = 0, height = 0;
+  std::vector<uint32_t> pixels;  // 0x00RRGGBB, row-major
+  uint32_t at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+
+// Opens the display named by $DISPLAY; nullptr when there is none.
+Display* openDisplay();
+
+// The top-level window whose name is `title`, waiting up to `timeoutMs`; 0 when none appears.
+Window findWindow(Display* display, const std::string& title, int timeoutMs);
+
+// The window's size, {0, 0} when it is gone.
+struct Size {
+  int width = 0, height = 0;
+};
+Size windowSize(Display* display, Window window);
+
+// Moves the window to the screen's top-left (no window manager: takes effect at once) so that
+// all of it can be read.
+void moveToOrigin(Display* display, Window window);
+
+// Reads the window's pixels; an empty picture when that fails.
+Picture capture(Display* display, Window window);
+
+// Sends WM_DELETE_WINDOW, as a window manager's close box does.
+void sendClose(Display* display, Window window);
+
+// Gives the window the keyboard focus and types the key with `keysym` (press and release).
+void typeKey(Display* display, Window window, unsigned long keysym);
+
+// Writes the picture as a PNG file (uncompressed deflate blocks). False on failure.
+bool writePng(const std::string& path, const Picture& picture);
+
+}  // namespace x11driver

@@ -8,7 +8,7 @@ namespace rt {
 // process (exitProcessInOrder). Never returns.
 [[noreturn]] void runtimeLoopThread();
 
-// TimerEventThread: checks timed events once a millisecond until exit begins (none are
+// TimerEventThread: checks timed events until exit begins (none are
 // registered in this system), then reports that it has finished.
 void timerEventThread();
 

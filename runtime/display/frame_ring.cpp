@@ -54,7 +54,6 @@ void FrameRing::publish(DisplayFrame& frame) {
 
 void FrameRing::discard(DisplayFrame& frame) {
   if (frame.state.load(std::memory_order_relaxed) != FrameState::Filling) return;
-  lastBuilt_.store(frame.order.load(std::memory_order_relaxed), std::memory_order_release);
   frame.state.store(FrameState::Free, std::memory_order_release);
 }
 

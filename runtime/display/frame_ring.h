@@ -55,7 +55,9 @@ class FrameRing {
   DisplayFrame* claim();
   // Builder: Filling -> Ready; lastBuiltOrder := its order.
   void publish(DisplayFrame& frame);
-  // Builder: Filling -> Free; lastBuiltOrder := its order, so the renderer draws once more.
+  // Builder: Filling -> Free. lastBuiltOrder stays, so an unchanged screen costs the renderer
+  // nothing: with software OpenGL a redraw of the same picture every pass would cost several
+  // percent of a core. Expose events force the redraws that are needed (window_state.h).
   void discard(DisplayFrame& frame);
 
   // Renderer: takes the newest Ready frame newer than the Showing one, frees older frames.

@@ -11,6 +11,7 @@
 
 #include "runtime/core/key_queue.h"
 #include "runtime/core/shared_flags.h"
+#include "runtime/display/window_state.h"
 #include "runtime/platform/window_hook.h"
 
 namespace rt {
@@ -34,6 +35,10 @@ int onWindowMessage(int kind, int32_t a, int32_t b) {
   (void)b;
   if (kind == static_cast<int>(WindowMessage::Close)) {
     closeRequested.fetch_or(1, std::memory_order_release);
+    return 0;
+  }
+  if (kind == static_cast<int>(WindowMessage::Exposed)) {
+    windowState().forceRedraw = true;  // the picture is drawn only when it changes otherwise
     return 0;
   }
   return -1;

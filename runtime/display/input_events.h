@@ -9,7 +9,7 @@ namespace rt {
 void onAsciiKey(uint8_t character, bool down);
 void onSpecialKey(int key, bool down);
 
-// The window-message hook's reports (close box, Pause, Break).
+// The window-message hook's reports (close box, Pause, Break, expose).
 int onWindowMessage(int kind, int32_t a, int32_t b);
 
 // Mouse state, recorded for the runtime's mouse functions.

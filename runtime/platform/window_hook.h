@@ -7,9 +7,9 @@
 
 namespace rt {
 
-enum class WindowMessage { Close = 1, Key = 2 };
+enum class WindowMessage { Close = 1, Key = 2, Exposed = 4 };
 
-// kind Close: a and b are 0. kind Key: a is the runtime key code (100019 Pause, 100318 Break),
+// kind Close and Exposed (part of the window must be drawn again): a and b are 0. kind Key: a is the runtime key code (100019 Pause, 100318 Break),
 // b is 1 for a press and -1 for a release. Returns 0 when handled.
 using WindowMessageHandler = int (*)(WindowMessage kind, int32_t a, int32_t b);
 

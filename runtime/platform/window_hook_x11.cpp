@@ -4,7 +4,7 @@
 // definition ahead of libX11's in symbol lookup, so the hook sees each event first and then
 // forwards to the real function (found with dlsym RTLD_NEXT). A WM_DELETE_WINDOW message is
 // reported as a close and neutralised (freeglut would destroy the window); Pause and Break key
-// presses and releases are reported.
+// presses and releases and Expose events are reported.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
@@ -35,6 +35,10 @@ void filterEvent(Display* display, XEvent* event) {
       report(WindowMessage::Close, 0, 0);
       event->xclient.data.l[0] = 0;  // freeglut now ignores it and keeps the window
     }
+    return;
+  }
+  if (event->type == Expose) {
+    report(WindowMessage::Exposed, 0, 0);
     return;
   }
   if (event->type == KeyPress || event->type == KeyRelease) {

@@ -89,20 +89,21 @@ bool putCharacter(ImageSurface& s, uint32_t code, bool moreFollows) {
   return false;
 }
 
-// A tab prints spaces up to the next column of the form 8k + 1. The loop also ends when a
-// space held the cursor at the right edge: on a grid whose width is not a multiple of 8 the
-// next stop lies beyond the edge and would never be reached.
+// A tab prints spaces up to the next column of the form 8k + 1. On a grid whose width is not a
+// multiple of 8 that stop may lie beyond the edge, so the loop also ends when a space held the
+// cursor at the edge, and when it wrapped a second line: a grid narrower than 8 columns would
+// otherwise wrap for ever.
 bool putTab(ImageSurface& s, bool moreFollows) {
   if (!s.isText && fontWidth(s.font) == 0) {
     // Fonts without fixed width keep a pixel position in cursorColumn: next 64-pixel stop.
     s.cursorColumn = static_cast<int16_t>(((s.cursorColumn - 1) / 64 + 1) * 64 + 1);
     return false;
   }
-  bool wrapped = false;
+  int wraps = 0;
   for (;;) {
     const int before = s.cursorColumn;
-    wrapped = putCharacter(s, ' ', moreFollows) || wrapped;
-    if (before % 8 == 0 || s.holdCursor != 0) return wrapped;
+    if (putCharacter(s, ' ', moreFollows)) ++wraps;
+    if (before % 8 == 0 || s.holdCursor != 0 || wraps == 2) return wraps != 0;
   }
 }
 

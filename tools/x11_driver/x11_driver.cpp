@@ -60,7 +60,12 @@ void putChunk(std::vector<uint8_t>& out, const char* type, const std::vector<uin
 
 Display* openDisplay() {
   XSetErrorHandler(ignoreErrors);
-  return XOpenDisplay(nullptr);
+  // A busy server can refuse a connection for a moment while other clients come and go.
+  for (int attempt = 0; attempt < 40; ++attempt) {
+    if (Display* display = XOpenDisplay(nullptr)) return display;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return nullptr;
 }
 
 Window findWindow(Display* display, const std::string& title, int timeoutMs) {

@@ -76,7 +76,9 @@ TEST_F(FilesTest, OpenFile_RaisesTheNumberedErrorOfEachFailureAndLeavesTheNumber
   };
   for (const Case& c : cases) {
     EXPECT_EQ(openWith(c.name, c.mode, c.number), c.error) << c.what;
-    if (c.number >= 1) EXPECT_FALSE(isOpen(c.number)) << c.what;
+    if (c.number >= 1) {
+      EXPECT_FALSE(isOpen(c.number)) << c.what;
+    }
   }
   EXPECT_EQ(std::filesystem::exists(plain + "/x"), false);
 }

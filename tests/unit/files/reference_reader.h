@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <random>
 #include <string>
 
 #include "tests/unit/files/file_test_support.h"
@@ -38,6 +39,9 @@ class ReferenceReader {
   }
 
   bool atEnd() { return lseek(fd_, 0, SEEK_CUR) >= length() || hitEnd_; }
+
+  // Every byte of the file has been consumed.
+  bool drained() { return lseek(fd_, 0, SEEK_CUR) >= length(); }
 
  private:
   int next() {
@@ -135,5 +139,25 @@ class ReferenceReader {
   int fd_;
   bool hitEnd_ = false;
 };
+
+// Random field text: words, numbers of every form, quotes, blanks, separators and line ends.
+inline std::string randomFieldText(std::mt19937& random, size_t bytes) {
+  static const std::string kPieces[] = {
+      ",", ",", ",", "\r\n", "\r\n", "\r", "\n", "\n\r", " ", "  ", "\t", "\"", "QQ1ABC", "dBm",
+      "-12", "+7", "3.25", ".5", "-0.0625", "1E3", "2d-2", "6.02e+23", "1e-400", "9e400", "&HFF",
+      "&h7fff", "&O17", "&o", "&", "&Z", "-", "+", ".", "E", "e5", "0000", "12abc", std::string(1, '\0')};
+  static const char* const kSeparators[] = {",", " ", "\r\n"};
+  std::string text;
+  std::uniform_int_distribution<size_t> pick(0, std::size(kPieces) - 1);
+  std::uniform_int_distribution<size_t> pickSeparator(0, std::size(kSeparators) - 1);
+  while (text.size() < bytes) {
+    const std::string piece = kPieces[pick(random)];
+    text += piece;
+    // Digits never run on into the next piece: numbers keep to 17 significant digits, the
+    // precision the reference reader converts alike.
+    if (piece.find_first_of("0123456789") != std::string::npos) text += kSeparators[pickSeparator(random)];
+  }
+  return text;
+}
 
 }  // namespace rt::testing

@@ -75,11 +75,5 @@ TEST(GlyphTablesTest, PrintableCodesHaveInkAndTheTablesAreDistinctGlyphs) {
   }
 }
 
-TEST(GlyphTablesTest, TablesAreBuiltOnceAndStayPut) {
-  EXPECT_EQ(fontGlyphs8x8(), fontGlyphs8x8());
-  EXPECT_EQ(fontGlyphs8x16(), fontGlyphs8x16());
-  EXPECT_NE(fontGlyphs8x8(), fontGlyphs8x16());
-}
-
 }  // namespace
 }  // namespace rt

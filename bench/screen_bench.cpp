@@ -77,7 +77,7 @@ void BM_FilledBox(benchmark::State& state) {
   const auto side = static_cast<float>(state.range(0));
   uint32_t color = 0;
   for (auto _ : state) {
-    rt::drawLine(10, 10, 10 + side - 1, 10 + side - 1, ++color, rt::kLineFilledBox, 0,
+    rt::drawLine(0, 0, side - 1, side - 1, ++color, rt::kLineFilledBox, 0,
                  rt::kLineFirstPoint | rt::kLineColor);
   }
   state.SetItemsProcessed(state.iterations() * state.range(0) * state.range(0));

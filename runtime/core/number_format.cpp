@@ -39,10 +39,10 @@ RtString* formatInteger(int32_t room, const char* format, Args... args) {
 }
 
 struct FloatKind {
-  int digits;         // significant digits: 7 single, 16 double
+  int digits;  // significant digits: 7 single, 16 double
   char exponentLetter;
-  int maxFixedExponent;      // fixed notation needs e <= this ...
-  int minFixedDigitOffset;   // ... and e - n >= this
+  int maxFixedExponent;     // fixed notation needs e <= this ...
+  int minFixedDigitOffset;  // ... and e - n >= this
   int32_t room;
 };
 

@@ -13,7 +13,8 @@ namespace rt {
 int32_t roundToInteger(double x) {
   const double r = std::rint(x);
   constexpr double kTwoTo31 = 2147483648.0;
-  if (std::isnan(r) || !(r >= -kTwoTo31 && r < kTwoTo31)) return std::numeric_limits<int32_t>::min();
+  if (std::isnan(r) || !(r >= -kTwoTo31 && r < kTwoTo31))
+    return std::numeric_limits<int32_t>::min();
   return static_cast<int32_t>(r);
 }
 

@@ -3,10 +3,12 @@
 #include <thread>
 
 #include "runtime/core/clock.h"
+#include "runtime/core/fp_signal.h"
 #include "runtime/core/held_keys.h"
 #include "runtime/core/low_memory.h"
 #include "runtime/core/runtime_threads.h"
 #include "runtime/core/shared_flags.h"
+#include "runtime/core/string_engine.h"
 #include "runtime/display/window.h"
 #include "runtime/platform/lock_keys.h"
 #include "runtime/platform/program_folder.h"
@@ -28,16 +30,27 @@ void startDetached(Entry entry) {
   std::thread(entry).detach();
 }
 
+MainProgram programEntry = nullptr;
+
+// ProgramThread's entry: the floating-point exception signal becomes runtime error 11, then the
+// application runs. It never returns: it ends in endProgram or parks at exit.
+void programThread() {
+  installFloatingPointSignalHandler();
+  programEntry();
+}
+
 }  // namespace
 
 void runtimeMain(int argc, char** argv, MainProgram mainProgram) {
   enterProgramFolder();
   resetLowMemory();
+  initStringEngine();  // static storage and the permanent strings
   setTimeBase(alignToWallClockSecond());
   readLockKeysAtStart();
   initScreen();  // default palettes and the 80 x 25 text screen
 
-  startDetached(mainProgram);
+  programEntry = mainProgram;
+  startDetached(programThread);
   startDetached(timerEventThread);
   displayRunning.store(1, std::memory_order_release);
   startDetached(runtimeLoopThread);

@@ -88,7 +88,8 @@ void storeIntoVariable(RtString* target, const RtString* source) {
   // A heap temporary source never gets here (it is stolen), so the next live text is a real
   // neighbour that the value must not run into.
   const RtString* next = nullptr;
-  for (int32_t i = index + 1; i < engine.heapCount && next == nullptr; ++i) next = engine.heapList[i];
+  for (int32_t i = index + 1; i < engine.heapCount && next == nullptr; ++i)
+    next = engine.heapList[i];
   if (next != nullptr) {
     if (next->text < engine.heap + newEnd) {
       relocate(target, source, true);

@@ -34,12 +34,12 @@ namespace rt {
 
 // Start-up sizes of the engine's containers; tests shrink them to exercise growth paths.
 struct StringEngineSizes {
-  size_t heapBytes = 1048576;      // first StringHeap block
-  int32_t descriptorBlock = 65536; // descriptors carved per pool block
-  int32_t freeStackRoom = 65536;   // free-descriptor stack, doubles when full
-  int32_t heapListRoom = 65536;    // heap list slots, tidied then doubled when full
-  int32_t tempStackRoom = 65536;   // StringTempStack slots (slot 0 is a sentinel), doubles
-  size_t staticBlockBytes = 1048576; // first static storage block
+  size_t heapBytes = 1048576;         // first StringHeap block
+  int32_t descriptorBlock = 65536;    // descriptors carved per pool block
+  int32_t freeStackRoom = 65536;      // free-descriptor stack, doubles when full
+  int32_t heapListRoom = 65536;       // heap list slots, tidied then doubled when full
+  int32_t tempStackRoom = 65536;      // StringTempStack slots (slot 0 is a sentinel), doubles
+  size_t staticBlockBytes = 1048576;  // first static storage block
 };
 
 // (Re)creates the engine with empty containers and the two permanent strings. Any earlier
@@ -120,11 +120,11 @@ Value releaseTemps(int32_t mark, Value value) {
 // ---- Diagnostics for tests and benchmarks -------------------------------------------------------
 
 struct StringHeapStats {
-  size_t heapBytes = 0;         // current StringHeap size
-  size_t fillMark = 0;          // bytes in use from the heap start
-  uint64_t compactions = 0;     // compactions since initStringEngine
-  uint64_t growths = 0;         // heap reallocations since initStringEngine
-  int32_t heapListCount = 0;    // used heap-list slots (live and freed)
+  size_t heapBytes = 0;       // current StringHeap size
+  size_t fillMark = 0;        // bytes in use from the heap start
+  uint64_t compactions = 0;   // compactions since initStringEngine
+  uint64_t growths = 0;       // heap reallocations since initStringEngine
+  int32_t heapListCount = 0;  // used heap-list slots (live and freed)
   int32_t heapListRoom = 0;
   int32_t tempStackRoom = 0;
 };

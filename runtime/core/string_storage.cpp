@@ -247,8 +247,8 @@ void* allocateStatic(size_t size) {
 
 void resetStatic(void* mark) {
   char* m = static_cast<char*>(mark);
-  const bool inside = std::less_equal<char*>()(engine.staticStart, m) &&
-                      std::less<char*>()(m, engine.staticEnd);
+  const bool inside =
+      std::less_equal<char*>()(engine.staticStart, m) && std::less<char*>()(m, engine.staticEnd);
   engine.staticCurrent = inside ? m : engine.staticStart;
 }
 
@@ -344,7 +344,8 @@ std::string checkStringEngineInvariants() {
       return describe("temp stack slot does not match its descriptor's index", i);
   }
   if (engine.fillMark > engine.heapSize) return "fill mark beyond the heap";
-  if (engine.heapCount < 0 || engine.heapCount > engine.heapRoom) return "heap list count out of range";
+  if (engine.heapCount < 0 || engine.heapCount > engine.heapRoom)
+    return "heap list count out of range";
   const char* previousEnd = engine.heap;
   const char* fillEnd = engine.heap + engine.fillMark;
   for (int32_t i = 0; i < engine.heapCount; ++i) {

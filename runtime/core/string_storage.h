@@ -72,9 +72,7 @@ inline bool isPermanent(const RtString* s) {
   return s == engine.permanentEmpty || s == engine.permanentBlank;
 }
 // True for a string whose text lives in the StringHeap and belongs to it.
-inline bool ownsHeapText(const RtString* s) {
-  return !s->fixed && !s->readOnly && !s->inLowMemory;
-}
+inline bool ownsHeapText(const RtString* s) { return !s->fixed && !s->readOnly && !s->inLowMemory; }
 
 // Lists `s` on the StringTempStack.
 void pushTemporary(RtString* s);

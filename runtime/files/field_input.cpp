@@ -138,8 +138,8 @@ void consumeLineEnd(FieldReader& reader, int c) {
   const int n = reader.next();
   if (n < 0) return;
   if (n == (c == '\r' ? '\n' : '\r')) {
-    // mutated
-    return;
+    // Peek one byte past the pair; at the end of the file this sets hitEnd.
+    if (reader.next() < 0) return;
   }
   reader.lookBack();
 }

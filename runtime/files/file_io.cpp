@@ -15,13 +15,6 @@ int64_t fillBuffer(int32_t slotIndex) {
     slot.bufferLength = 0;
   }
   const int64_t position = slot.position;
-  // Reading on from the end of the buffer: keep its last byte in front of the new block, so
-  // that looking back one byte from the block's start stays inside the buffer.
-  const bool keepPrevious =
-      slot.bufferLength > 0 && position == slot.bufferStart + slot.bufferLength;
-  const int64_t kept = keepPrevious ? 1 : 0;
-  const uint8_t previous = keepPrevious ? slot.buffer[static_cast<size_t>(slot.bufferLength - 1)] : 0;
-
   if (slot.nativePointer != position) {
     if (file.seek(position) != FileStatus::Ok) {
       slot.nativePointer = -1;
@@ -29,7 +22,7 @@ int64_t fillBuffer(int32_t slotIndex) {
     }
     slot.nativePointer = position;
   }
-  NativeRead got = file.read(slot.buffer.get() + kept, static_cast<size_t>(slot.bufferCapacity - kept));
+  NativeRead got = file.read(slot.buffer.get(), static_cast<size_t>(slot.bufferCapacity));
   if (got.status != FileStatus::Ok) {
     slot.nativePointer = -1;
     return static_cast<int64_t>(got.status);
@@ -45,9 +38,8 @@ int64_t fillBuffer(int32_t slotIndex) {
     }
     return 0;
   }
-  slot.buffer[0] = keepPrevious ? previous : slot.buffer[0];
-  slot.bufferStart = position - kept;
-  slot.bufferLength = got.bytes + kept;
+  slot.bufferStart = position;
+  slot.bufferLength = got.bytes;
   slot.dataExtent = std::max(slot.dataExtent, position + got.bytes);
   return got.bytes;
 }

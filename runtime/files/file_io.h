@@ -9,8 +9,8 @@
 // stretch of the file; a file that another program appends to keeps its earlier bytes, so
 // serving them from the copy changes nothing. When the buffer is used up the file is read
 // again, so bytes appended after the open arrive exactly when a byte-by-byte reader would see
-// them, and the end of the file is decided by what that read returns. The byte just before the
-// buffer's new block is kept, so a one-byte look-back never reads the file again.
+// them, and the end of the file is decided by what that read returns. A look-back moves to the
+// byte just read, which is always in the buffer, so it never reads the file again.
 //
 // Results are FileStatus codes (0 success, negative failures). ProgramThread only.
 #pragma once

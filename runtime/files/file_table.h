@@ -94,9 +94,9 @@ class FileTable {
   FileSlot& slot(int32_t slotIndex) { return slots_[static_cast<size_t>(slotIndex)]; }
   NativeFile& nativeFile(int32_t slotIndex) { return natives_[static_cast<size_t>(slotIndex)]; }
 
-  // Read-ahead block size for slots opened from now on (at least 2 bytes). Tests use tiny
+  // Read-ahead block size for slots opened from now on (at least 1 byte). Tests use tiny
   // blocks to make every byte sit at a block boundary.
-  void setReadBufferBytes(int64_t bytes) { readBufferBytes_ = bytes < 2 ? 2 : bytes; }
+  void setReadBufferBytes(int64_t bytes) { readBufferBytes_ = bytes < 1 ? 1 : bytes; }
   int64_t readBufferBytes() const { return readBufferBytes_; }
 
  private:

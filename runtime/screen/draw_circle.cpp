@@ -35,7 +35,9 @@ Offset radiusEnd(double angle, double rx, double ry) {
 struct Arc {
   double start, end;
   bool wrapping;  // start was larger than end: the arc runs through angle 0
-  bool contains(double a) const { return wrapping ? (a <= start || a >= end) : (start <= a && a <= end); }
+  bool contains(double a) const {
+    return wrapping ? (a <= start || a >= end) : (start <= a && a <= end);
+  }
 };
 
 // Walks one quarter and plots each kept point in the four quarters. (c, s) rotates from (1, 0)
@@ -46,9 +48,11 @@ struct Arc {
 void walkQuarters(ImageSurface& surface, int64_t cx, int64_t cy, double r0, double rx, double ry,
                   const Arc& arc, uint32_t color) {
   const auto n = static_cast<int64_t>(std::trunc(kTwoPi * r0 / 4 + 0.5));
-  const double inc = (kPi / 2) / static_cast<double>(n);
-  const double sn = n > 0 ? std::sin(inc) : 0, cs = n > 0 ? std::cos(inc) : 1;
-  double a1 = 0, a2 = kPi, a3 = kPi, a4 = kTwoPi;  // quarter angles: right-up, left-up, left-down, right-down
+  // With n = 0 (radius below 0.32) the walk plots its one point and ends before any rotation.
+  const double inc = n > 0 ? (kPi / 2) / static_cast<double>(n) : 0;
+  const double sn = std::sin(inc), cs = std::cos(inc);
+  // Quarter angles of the newest point in the upper right, upper left, lower left, lower right.
+  double a1 = 0, a2 = kPi, a3 = kPi, a4 = kTwoPi;
   double c = 1, s = 0;
   Offset previous, pending;
   auto plot = [&](Offset q) {

@@ -1,4 +1,4 @@
-// Drawing primitives, part 3: circles, ellipses and arcs.
+// Drawing primitives — circles, ellipses and arcs.
 //
 // One quarter of the curve is walked by rotating a unit vector (one sine and one cosine per
 // call), and each point is mirrored into the four quarters; a point that merely touches the

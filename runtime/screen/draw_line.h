@@ -1,4 +1,4 @@
-// Drawing primitives, part 2: lines, box outlines and filled boxes, with the clipping and line
+// Drawing primitives — lines, box outlines and filled boxes, with the clipping and line
 // walking they share with the circle's radius lines.
 //
 // A line is mapped to pixels (draw_pixel.h), clipped once against the clip rectangle and then

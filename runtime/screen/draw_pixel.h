@@ -1,4 +1,4 @@
-// Drawing primitives, part 1: single pixels, the coordinate mapping every primitive shares and
+// Drawing primitives — single pixels, the coordinate mapping every primitive shares and
 // the clipped pixel store.
 //
 // Primitives draw into the write surface. Coordinates are 32-bit floats in the surface's

@@ -15,16 +15,16 @@
 namespace rt {
 namespace {
 
-// Page numbers looked at when the cursor shape is copied to every page of the screen. The
-// legacy adapters had at most eight pages; graphics pages beyond this are never numbered here.
+// Page numbers looked at when the cursor shape is copied to every page of the screen. The page
+// table does not tell its length; the legacy adapters had at most eight pages.
 constexpr int32_t kPagesScanned = 256;
 constexpr double kBellSeconds = 0.25;
 
 bool passThrough = false;
 
-// Line feed on `s`: next row, column 1; past bottomRow the viewport scrolls up one text row
-// (one block move plus one fill) and the cursor stays on bottomRow. Rows below the viewport
-// (row 30 on the mode-12 screen) are never moved.
+// Scrolls text rows topRow..bottomRow up by one text row: one block move, then bottomRow is
+// filled with the background. Rows outside the viewport (row 30 on the mode-12 screen) are
+// never moved.
 void scrollViewport(ImageSurface& s) {
   const int rows = textGrid(s).rows;
   const int top = std::max<int>(s.topRow, 1);
@@ -55,6 +55,8 @@ void scrollViewport(ImageSurface& s) {
   }
 }
 
+// Line feed: next row, column 1; past bottomRow the viewport scrolls and the cursor stays on
+// bottomRow.
 void newLineOn(ImageSurface& s) {
   ++s.cursorRow;
   s.cursorColumn = 1;

@@ -81,7 +81,10 @@ TEST_F(WindowTest, ShowsTheExactPaletteColoursDrawn) {
   do {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     picture = x11driver::capture(display, window);
-  } while ((picture.pixels.empty() || picture.at(20, 100) != expected[0]) && Clock::now() < deadline);
+    // Wait for a complete picture: the first and last bars and the bottom row drawn.
+  } while ((picture.pixels.empty() || picture.at(20, 100) != expected[0] ||
+            picture.at(620, 100) != expected[15] || picture.at(320, 479) != 0x000000) &&
+           Clock::now() < deadline);
   ASSERT_EQ(picture.width, 640);
   ASSERT_EQ(picture.height, 480);
   for (int bar = 0; bar < 16; ++bar) {

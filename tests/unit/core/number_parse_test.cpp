@@ -72,7 +72,7 @@ TEST_F(NumberParseTest, ExponentExtremes_GiveInfinityOrZeroWithoutError) {
   const Case cases[] = {
       {"1E5000", inf},     {"-1E5000", -inf},   {"1E-5000", 0},
       {"1E999999999999999999", inf},            // 18 exponent digits
-      {"1E1234567890123456789", inf},           // the 19th digit ends the scan: 1E123456789012345678
+      {"1E1234567890123456789", inf},           // a 19th exponent digit ends the scan
       {"1E0000000000000000000000002", 100},     // leading exponent zeros are not counted
       {"0.0000000000000000000000000000001E31", 1},
   };
@@ -95,7 +95,8 @@ TEST_F(NumberParseTest, BasedConstants_ReadHexAndOctalAsSigned64Bits) {
   const Case cases[] = {
       {"&H", 0},          {"&", 0},               {"&H10", 16},          {"&O17", 15},
       {"&o17", 15},       {"&h1f", 31},           {"&B101", 0},          {"&HFFFF", 65535},
-      {"&HFFFFFFFFFFFFFFFF", -1},                 {"&H8000000000000000", -9223372036854775807.0L - 1},
+      {"&HFFFFFFFFFFFFFFFF", -1},
+      {"&H8000000000000000", -9223372036854775807.0L - 1},
       {"&H00000000000000001", 1},                 {"  &H10", 16},        {"&H1 0", 1},
       {"&HG", 0},         {"&H7FFFFFFFFFFFFFFF", 9223372036854775807.0L},
       {"&O1777777777777777777777", -1},           // 22 digits starting with 1: fits 64 bits

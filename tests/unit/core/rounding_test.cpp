@@ -24,7 +24,9 @@ TEST(RoundToInteger, ExtendedTiesGoToTheEvenNeighbour) {
       {3600.0L * 12 + 60.0L * 30 + 59.5L, 45060},
       {3600.0L * 12 + 60.0L * 30 + 58.5L, 45058},
   };
-  for (const Case& c : cases) EXPECT_EQ(roundToInteger(c.x), c.expected) << static_cast<double>(c.x);
+  for (const Case& c : cases) {
+    EXPECT_EQ(roundToInteger(c.x), c.expected) << static_cast<double>(c.x);
+  }
 }
 
 TEST(RoundToInteger, ExtendedKeepsFullSixtyFourBitRange) {

@@ -69,7 +69,7 @@ class StringEngineTest : public ::testing::Test {
   testing::ScriptedMessageBox box;
 };
 
-// ---- Substrings ----------------------------------------------------------------------------------
+// ---- Substrings ---------------------------------------------------------------------------------
 
 struct MidCase {
   int32_t start;
@@ -97,7 +97,8 @@ TEST_F(StringEngineTest, MidOf_GivesTheRangeForEveryKindOfOperand) {
       const int32_t mark = tempStackTop();
       RtString* s = operand(kind, "ABCDEF");
       RtString* r = applyMid(s, c);
-      EXPECT_EQ(valueOf(r), c.expected) << kindName(kind) << " start " << c.start << " length " << c.length;
+      EXPECT_EQ(valueOf(r), c.expected)
+          << kindName(kind) << " start " << c.start << " length " << c.length;
       if (kind == Kind::Variable) {
         EXPECT_EQ(valueOf(s), "ABCDEF") << "operand variable changed";
       }
@@ -128,7 +129,8 @@ TEST_F(StringEngineTest, LeftAndRightOf_LimitTheCountToTheOperand) {
     for (const EndCase& c : cases) {
       const int32_t mark = tempStackTop();
       EXPECT_EQ(valueOf(leftOf(operand(kind, "ABC"), c.n)), c.left) << kindName(kind) << " " << c.n;
-      EXPECT_EQ(valueOf(rightOf(operand(kind, "ABC"), c.n)), c.right) << kindName(kind) << " " << c.n;
+      EXPECT_EQ(valueOf(rightOf(operand(kind, "ABC"), c.n)), c.right)
+          << kindName(kind) << " " << c.n;
       releaseTemps(mark, 0);
     }
   }
@@ -182,7 +184,7 @@ TEST_F(StringEngineTest, Substrings_OfAVariableSurviveTheHeapGrowingDuringTheCop
   EXPECT_EQ(valueOf(v), value);
 }
 
-// ---- Search and comparison -----------------------------------------------------------------------
+// ---- Search and comparison ----------------------------------------------------------------------
 
 TEST_F(StringEngineTest, FindIn_ReportsTheFirstPositionAtOrAfterStart) {
   struct Case {
@@ -234,7 +236,7 @@ TEST_F(StringEngineTest, StringsEqualAndDiffer_CompareBytesAndLengths) {
   }
 }
 
-// ---- Building values -----------------------------------------------------------------------------
+// ---- Building values ----------------------------------------------------------------------------
 
 TEST_F(StringEngineTest, ConcatStrings_WithAnEmptyOperandReturnsTheOtherUnchanged) {
   for (Kind kind : kAllKinds) {
@@ -296,7 +298,8 @@ TEST_F(StringEngineTest, CharString_MakesOneByteOrRaisesIllegalFunctionCall) {
 }
 
 TEST_F(StringEngineTest, Spaces_NegativeCountsAsZero) {
-  const std::pair<int32_t, std::string> cases[] = {{-3, ""}, {INT_MIN, ""}, {0, ""}, {1, " "}, {5, "     "}};
+  const std::pair<int32_t, std::string> cases[] = {
+      {-3, ""}, {INT_MIN, ""}, {0, ""}, {1, " "}, {5, "     "}};
   for (const auto& [n, expected] : cases) EXPECT_EQ(valueOf(spaces(n)), expected) << n;
 }
 
@@ -319,7 +322,7 @@ TEST_F(StringEngineTest, NewStringFromText_PointsAtTheTextWithoutCopying) {
   }
 }
 
-// ---- Assignment ----------------------------------------------------------------------------------
+// ---- Assignment ---------------------------------------------------------------------------------
 
 TEST_F(StringEngineTest, AssignString_FixedTargetPadsWithBlanksOrCuts) {
   struct Case {
@@ -337,7 +340,8 @@ TEST_F(StringEngineTest, AssignString_FixedTargetPadsWithBlanksOrCuts) {
       const int32_t mark = tempStackTop();
       RtString* source = operand(kind, c.source);
       EXPECT_EQ(assignString(fixed, source), fixed);
-      EXPECT_EQ(std::string(storage, 10), std::string(c.expected, 10)) << kindName(kind) << " " << c.source;
+      EXPECT_EQ(std::string(storage, 10), std::string(c.expected, 10))
+          << kindName(kind) << " " << c.source;
       EXPECT_EQ(fixed->length, 10);
       EXPECT_EQ(fixed->text, storage);
       if (kind != Kind::Variable) {
@@ -361,11 +365,11 @@ TEST_F(StringEngineTest, AssignString_StealsATemporarysTextWithoutCopying) {
   EXPECT_EQ(tempStackTop(), mark);
   EXPECT_EQ(stringHeapStats().fillMark, fill);
   // The trimmed remains of a temporary are stolen just the same.
-  RtString* cut = midOf(temp("xxPARTyy"), 3, 4);
+  RtString* cut = midOf(temp("xxCOREyy"), 3, 4);
   char* const cutText = cut->text;
   assignString(v, cut);
   EXPECT_EQ(v->text, cutText);
-  EXPECT_EQ(valueOf(v), "PART");
+  EXPECT_EQ(valueOf(v), "CORE");
 }
 
 TEST_F(StringEngineTest, AssignString_ShorterValueStaysInPlaceAndKeepsTheRoom) {
@@ -461,7 +465,7 @@ TEST_F(StringEngineTest, PermanentStrings_CannotBeFreedOrAssigned) {
   EXPECT_FALSE(blank->temporary);
 }
 
-// ---- Temporaries and the pool --------------------------------------------------------------------
+// ---- Temporaries and the pool -------------------------------------------------------------------
 
 TEST_F(StringEngineTest, ReleaseTemps_FreesEverythingAboveTheMarkAndReturnsTheValue) {
   RtString* outer = temp("outer");
@@ -536,7 +540,9 @@ TEST_F(StringEngineTest, SmallContainers_GrowAndTidyWithoutLosingStrings) {
 TEST_F(StringEngineTest, Compaction_SlidesTextsDownAndKeepsTheirValues) {
   initStringEngine({.heapBytes = 4096});
   std::vector<RtString*> vars;
-  for (int i = 0; i < 20; ++i) vars.push_back(variable(std::string(100, static_cast<char>('a' + i))));
+  for (int i = 0; i < 20; ++i) {
+    vars.push_back(variable(std::string(100, static_cast<char>('a' + i))));
+  }
   for (size_t i = 0; i < vars.size(); i += 2) freeTempString(vars[i]);
   RtString* big = temp(std::string(1500, 'B'));  // fits only after compaction
   EXPECT_EQ(stringHeapStats().compactions, 1u);
@@ -564,7 +570,7 @@ TEST_F(StringEngineTest, StatementsThatOnlyMakeTemporaries_NeverCompact) {
   EXPECT_EQ(stringHeapStats().compactions, 0u);
 }
 
-// ---- Static storage ------------------------------------------------------------------------------
+// ---- Static storage -----------------------------------------------------------------------------
 
 TEST_F(StringEngineTest, AllocateStatic_BumpsThenStartsALargerBlock) {
   initStringEngine({.staticBlockBytes = 256});
@@ -583,7 +589,7 @@ TEST_F(StringEngineTest, AllocateStatic_BumpsThenStartsALargerBlock) {
   for (char* p : {a, b, c, d}) EXPECT_EQ(reinterpret_cast<uintptr_t>(p) % 16, 0u);
 }
 
-// ---- While an error is pending --------------------------------------------------------------------
+// ---- While an error is pending ------------------------------------------------------------------
 
 TEST_F(StringEngineTest, PendingError_MakesValueOperationsInertButStillReleases) {
   RtString* v = variable("value");
@@ -611,7 +617,7 @@ TEST_F(StringEngineTest, PendingError_MakesValueOperationsInertButStillReleases)
   EXPECT_EQ(tempStackTop(), mark);
 }
 
-// ---- Critical allocation failures -----------------------------------------------------------------
+// ---- Critical allocation failures ---------------------------------------------------------------
 
 using StringEngineDeathTest = StringEngineTest;
 
@@ -637,7 +643,8 @@ TEST_F(StringEngineDeathTest, FailedGrowthOfTheListsIsCritical) {
   struct Case {
     int32_t error;
     const char* caption;
-  } cases[] = {{510, "Critical Error #10"}, {511, "Critical Error #11"}, {508, "Critical Error #8"}};
+  } cases[] = {
+      {510, "Critical Error #10"}, {511, "Critical Error #11"}, {508, "Critical Error #8"}};
   for (const Case& c : cases) {
     EXPECT_EXIT(
         {

@@ -17,10 +17,11 @@ namespace {
 
 std::string valueOf(const RtString* s) { return std::string(s->view()); }
 
-// ---- The model: what each operation must give, on std::string ------------------------------------
+// ---- The model: what each operation must give, on std::string -----------------------------------
 
 std::string modelLeft(const std::string& s, int32_t n) {
-  return s.substr(0, static_cast<size_t>(std::clamp<int64_t>(n, 0, static_cast<int64_t>(s.size()))));
+  const auto count = static_cast<size_t>(std::clamp<int64_t>(n, 0, static_cast<int64_t>(s.size())));
+  return s.substr(0, count);
 }
 std::string modelRight(const std::string& s, int32_t n) {
   const auto count = static_cast<size_t>(std::clamp<int64_t>(n, 0, static_cast<int64_t>(s.size())));
@@ -35,7 +36,8 @@ std::string modelMid(const std::string& s, int32_t start, int32_t length) {
   }
   const auto size = static_cast<int64_t>(s.size());
   if (count < 1 || first > size) return "";
-  return s.substr(static_cast<size_t>(first - 1), static_cast<size_t>(std::min(count, size - first + 1)));
+  return s.substr(static_cast<size_t>(first - 1),
+                  static_cast<size_t>(std::min(count, size - first + 1)));
 }
 std::string modelMid(const std::string& s, int32_t start) {
   const int64_t first = std::max(start, 1);
@@ -59,7 +61,7 @@ std::string modelFixed(const std::string& value, size_t width) {
   return result;
 }
 
-// ---- The random program ---------------------------------------------------------------------------
+// ---- The random program -------------------------------------------------------------------------
 
 struct Value {
   RtString* s;
@@ -285,7 +287,8 @@ TEST_F(StringPropertyTest, GrowingOneVariable_WorksFarBeyondTheFirstHeapBlock) {
   for (int i = 0; i < 1000; ++i) {
     const int32_t mark = tempStackTop();
     std::memset(chunk.data(), 'a' + i % 26, chunk.size());
-    assignString(v, concatStrings(v, newStringFromText(chunk.data(), static_cast<int32_t>(chunk.size()))));
+    RtString* more = newStringFromText(chunk.data(), static_cast<int32_t>(chunk.size()));
+    assignString(v, concatStrings(v, more));
     releaseTemps(mark, 0);
     expectedLength += chunk.size();
     ASSERT_EQ(static_cast<size_t>(v->length), expectedLength) << i;

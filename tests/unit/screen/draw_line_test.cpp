@@ -262,7 +262,8 @@ TEST_F(DrawLineTest, ViewAndWindowMapCoordinatesAndClip) {
   s.coordMode = 2;
   s.scaleX = 2, s.scaleY = 0.5f, s.scaleOffsetX = 10, s.scaleOffsetY = 1;
   setPixel(5, 5, 15, kPixelColor);                   // 5 * 2 + 10 + 100, 5 * 0.5 + 1 + 100
-  drawLine(0, 0, 0, 5, 15, kLineFilledBox, 0, kPointsAndColor);  // x 110, y 101..104 (3.5 rounds to 4)
+  // A box one pixel wide at x 110, y 101 to 104 (3.5 rounds to 4).
+  drawLine(0, 0, 0, 5, 15, kLineFilledBox, 0, kPointsAndColor);
   EXPECT_EQ(litPixels(), (Pixels{{120, 104}, {110, 101}, {110, 102}, {110, 103}, {110, 104}}));
 }
 

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace rt {
@@ -33,10 +34,12 @@ struct GlyphCase {
 TEST(GlyphTablesTest, CheckGlyphsMatchTheFontsBitForBit) {
   const GlyphCase cases[] = {
       {"capital A", 65,
-       {0x00, 0x00, 0x10, 0x38, 0x6C, 0xC6, 0xC6, 0xFE, 0xC6, 0xC6, 0xC6, 0xC6, 0x00, 0x00, 0x00, 0x00},
+       {0x00, 0x00, 0x10, 0x38, 0x6C, 0xC6, 0xC6, 0xFE,  //
+        0xC6, 0xC6, 0xC6, 0xC6, 0x00, 0x00, 0x00, 0x00},
        {0x30, 0x78, 0xCC, 0xCC, 0xFC, 0xCC, 0xCC, 0x00}},
       {"smiling face", 1,
-       {0x00, 0x00, 0x7E, 0x81, 0xA5, 0x81, 0x81, 0xBD, 0x99, 0x81, 0x81, 0x7E, 0x00, 0x00, 0x00, 0x00},
+       {0x00, 0x00, 0x7E, 0x81, 0xA5, 0x81, 0x81, 0xBD,  //
+        0x99, 0x81, 0x81, 0x7E, 0x00, 0x00, 0x00, 0x00},
        {0x7E, 0x81, 0xA5, 0x81, 0xBD, 0x99, 0x81, 0x7E}},
       {"vertical box line", 0xB3, std::vector<uint8_t>(16, 0x18), std::vector<uint8_t>(8, 0x18)},
       {"full block", 0xDB, std::vector<uint8_t>(16, 0xFF), std::vector<uint8_t>(8, 0xFF)},
@@ -62,7 +65,8 @@ TEST(GlyphTablesTest, EveryByteIsZeroOr255) {
 TEST(GlyphTablesTest, PrintableCodesHaveInkAndTheTablesAreDistinctGlyphs) {
   // Every visible character from '!' to '~' has ink in both fonts, and no two of them share a
   // glyph: catches a code page mapping shifted by one or a table filled with one glyph.
-  for (const auto& [table, rows] : {std::pair{fontGlyphs8x8(), 8}, std::pair{fontGlyphs8x16(), 16}}) {
+  const std::pair<const uint8_t*, int> tables[] = {{fontGlyphs8x8(), 8}, {fontGlyphs8x16(), 16}};
+  for (const auto& [table, rows] : tables) {
     std::vector<std::vector<uint8_t>> seen;
     for (int code = '!'; code <= '~'; ++code) {
       std::vector<uint8_t> glyph = bitRows(table, rows, code);

@@ -27,11 +27,17 @@ class Mode12Test : public ::testing::Test {
     setScreenMode(12, 0, 0, 0, 0, kGivenMode);
     ASSERT_NE(writeSurface(), nullptr);
   }
-  void TearDown() override { pendingError = 0; }
+  // Frees every surface, so that nothing the test made outlives it.
+  void TearDown() override {
+    pendingError = 0;
+    resetSurfaceTable();
+  }
 
   ImageSurface& screen() { return *writeSurface(); }
 
-  uint8_t pixel(int x, int y) { return screen().pixels[static_cast<size_t>(y) * 640 + static_cast<size_t>(x)]; }
+  uint8_t pixel(int x, int y) {
+    return screen().pixels[static_cast<size_t>(y) * 640 + static_cast<size_t>(x)];
+  }
 
   // Every pixel whose value is not 0, optionally limited to a rectangle.
   std::set<Pixel> litPixels(int x1 = 0, int y1 = 0, int x2 = 639, int y2 = 479) {

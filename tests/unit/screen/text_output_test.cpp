@@ -26,7 +26,8 @@ class TextOutputTest : public testing::Mode12Test {
         if (actual != expected) {
           return ::testing::AssertionFailure()
                  << "cell (" << row << ", " << column << ") pixel (" << x << ", " << y
-                 << ") is " << int(actual) << ", expected " << int(expected) << " for code " << int(code);
+                 << ") is " << int(actual) << ", expected " << int(expected) << " for code "
+                 << int(code);
         }
       }
     }
@@ -211,7 +212,9 @@ TEST_F(TextOutputTest, PrintString_TabAdvancesToTheNextStop) {
     print("\t");
     EXPECT_EQ(cursor().first, c.to) << c.from;
     // Every cell the tab passed over was printed as a space; the next one is untouched.
-    for (int column = c.from; column < c.to; ++column) EXPECT_TRUE(cellIsBlank(3, column)) << c.from;
+    for (int column = c.from; column < c.to; ++column) {
+      EXPECT_TRUE(cellIsBlank(3, column)) << c.from;
+    }
     EXPECT_EQ(pixel(8 * (c.to - 1), 32), c.to == 80 ? 0 : 7) << c.from;
   }
   EXPECT_EQ(screen().holdCursor, 1);  // the last tab filled the row up to column 80
@@ -235,8 +238,10 @@ TEST_F(TextOutputTest, PrintString_CursorControlCodesMoveWithoutDrawing) {
     int toRow, toColumn;
   } cases[] = {
       {'\n', 5, 10, 6, 1},   {'\r', 5, 10, 6, 1},   {'\v', 5, 10, 1, 1},
-      {'\x1C', 5, 10, 5, 11}, {'\x1C', 5, 80, 6, 1}, {'\x1C', 29, 80, 29, 80}, {'\x1C', 30, 80, 30, 80},
-      {'\x1D', 5, 10, 5, 9},  {'\x1D', 5, 1, 4, 80}, {'\x1D', 1, 1, 1, 1},     {'\x1D', 30, 1, 30, 1},
+      {'\x1C', 5, 10, 5, 11}, {'\x1C', 5, 80, 6, 1}, {'\x1C', 29, 80, 29, 80},
+      {'\x1C', 30, 80, 30, 80},
+      {'\x1D', 5, 10, 5, 9},  {'\x1D', 5, 1, 4, 80}, {'\x1D', 1, 1, 1, 1},
+      {'\x1D', 30, 1, 30, 1},
       {'\x1E', 5, 10, 4, 10}, {'\x1E', 1, 10, 1, 10}, {'\x1E', 30, 10, 30, 10},
       {'\x1F', 5, 10, 6, 10}, {'\x1F', 29, 10, 29, 10}, {'\x1F', 30, 10, 30, 10},
   };
@@ -469,7 +474,10 @@ class TextScreenTest : public ::testing::Test {
     pendingError = 0;
     initScreen();
   }
-  void TearDown() override { pendingError = 0; }
+  void TearDown() override {
+    pendingError = 0;
+    resetSurfaceTable();
+  }
   ImageSurface& screen() { return *writeSurface(); }
   uint16_t cell(int row, int column) {
     const uint8_t* p = screen().pixels + ((row - 1) * screen().width + column - 1) * 2;

@@ -14,7 +14,9 @@
 namespace rt {
 namespace strings {
 
-EngineState engine;
+// Never destroyed: strings live until the process ends, and a destructor at exit would drop
+// the block lists while the blocks are still in use.
+EngineState& engine = *new EngineState;
 
 namespace {
 

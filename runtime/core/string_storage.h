@@ -56,7 +56,7 @@ struct EngineState {
   int32_t failingError = 0;  // test hook: allocations tagged with this number fail
 };
 
-extern EngineState engine;
+extern EngineState& engine;
 
 // realloc that honours the test hook; null on failure.
 void* reallocateFor(int32_t errorNumber, void* block, size_t bytes);

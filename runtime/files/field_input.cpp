@@ -4,6 +4,8 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <initializer_list>
+#include <string>
 
 #include "runtime/core/errors.h"
 #include "runtime/core/rounding.h"
@@ -71,7 +73,8 @@ class FieldReader {
         const uint8_t* p = begin;
         while (p < end && !stops[*p]) ++p;
         if (p != begin) {
-          if (out != nullptr) out->append(reinterpret_cast<const char*>(begin), static_cast<size_t>(p - begin));
+          if (out != nullptr)
+            out->append(reinterpret_cast<const char*>(begin), static_cast<size_t>(p - begin));
           slot_->position += p - begin;
           slot_->hitEnd = false;
         }
@@ -108,10 +111,13 @@ class FieldReader {
 
 // True when the slot can be read byte by byte; otherwise raises the read error.
 bool readableSlot(int32_t slotIndex) {
-  FileSlot* slot = fileTable().openSlot(slotIndex);
-  if (slot == nullptr) return readFailure(FileStatus::NotOpen), false;
-  if (!slot->canRead) return readFailure(FileStatus::Failed), false;
-  return true;
+  const FileSlot* slot = fileTable().openSlot(slotIndex);
+  const FileStatus status = slot == nullptr  ? FileStatus::NotOpen
+                            : !slot->canRead ? FileStatus::Failed
+                                             : FileStatus::Ok;
+  if (status == FileStatus::Ok) return true;
+  readFailure(status);
+  return false;
 }
 
 // The slot of a file number open for sequential input with read access, or -1 after raising
@@ -191,9 +197,12 @@ enum class GatherStatus { Read, TooManyDigits, PastEnd, Failed };
 
 int digitValue(int c, int base) {
   int d = -1;
-  if (c >= '0' && c <= '9') d = c - '0';
-  else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
-  else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
+  if (c >= '0' && c <= '9')
+    d = c - '0';
+  else if (c >= 'A' && c <= 'F')
+    d = c - 'A' + 10;
+  else if (c >= 'a' && c <= 'f')
+    d = c - 'a' + 10;
   return d < base ? d : -1;
 }
 
@@ -301,7 +310,8 @@ bool convertNumber(const GatheredNumber& number, long double& value) {
     const bool hex = number.radix == GatheredNumber::Radix::Hexadecimal;
     if (hex ? count > 16 : (count > 22 || (count == 22 && number.digits[0] > 1))) return false;
     uint64_t bits = 0;
-    for (int i = 0; i < count; ++i) bits = (bits << (hex ? 4 : 3)) | number.digits[static_cast<size_t>(i)];
+    for (int i = 0; i < count; ++i)
+      bits = (bits << (hex ? 4 : 3)) | number.digits[static_cast<size_t>(i)];
     value = static_cast<long double>(static_cast<int64_t>(bits));
     return true;
   }
@@ -336,7 +346,8 @@ bool convertNumber(const GatheredNumber& number, long double& value) {
   *p++ = static_cast<char>('0' + number.digits[0]);
   *p++ = '.';
   if (used == 1) *p++ = '0';
-  for (int i = 1; i < used; ++i) *p++ = static_cast<char>('0' + number.digits[static_cast<size_t>(i)]);
+  for (int i = 1; i < used; ++i)
+    *p++ = static_cast<char>('0' + number.digits[static_cast<size_t>(i)]);
   *p++ = 'E';
   p = std::to_chars(p, text + sizeof text, exponent).ptr;
   double parsed = 0;
@@ -437,16 +448,10 @@ long double inputNumberField(int32_t fileNumber, uint32_t typeDescriptor) {
   if (errorIsPending()) return 0;
   GatheredNumber number;
   switch (gatherNumber(fileNumber, number)) {
-    case GatherStatus::Failed:
-      return 0;
-    case GatherStatus::PastEnd:
-      raiseError(62);
-      return 0;
-    case GatherStatus::TooManyDigits:
-      raiseError(6);
-      return 0;
-    case GatherStatus::Read:
-      break;
+    case GatherStatus::Failed: return 0;
+    case GatherStatus::PastEnd: raiseError(62); return 0;
+    case GatherStatus::TooManyDigits: raiseError(6); return 0;
+    case GatherStatus::Read: break;
   }
   // The terminator's read may have failed; the caller stores nothing then.
   if (errorIsPending()) return 0;

@@ -28,7 +28,9 @@ struct OpenRequest {
   Creation creation = Creation::OpenExisting;
 };
 
-char upperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+char upperAscii(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+}
 
 // "COM" in any case, a decimal port number and a colon: a serial port on the original
 // platform. Serial ports are not supported, so such names are refused as unusable devices.
@@ -123,23 +125,16 @@ void releaseNumber(int32_t fileNumber) {
 OpenRequest requestFor(OpenMode mode, OpenAccess access, OpenLock lock) {
   OpenRequest request;
   switch (mode) {
-    case OpenMode::Input:
-      request = {true, false, false, false, Creation::OpenExisting};
-      break;
-    case OpenMode::Output:
-      request = {false, true, false, false, Creation::CreateOrTruncate};
-      break;
-    case OpenMode::Append:
-      request = {false, true, false, false, Creation::CreateOrOpen};
-      break;
-    default:
-      request = {true, true, false, false, Creation::ReadWriteWithFallback};
-      break;
+    case OpenMode::Input: request = {true, false, false, false, Creation::OpenExisting}; break;
+    case OpenMode::Output: request = {false, true, false, false, Creation::CreateOrTruncate}; break;
+    case OpenMode::Append: request = {false, true, false, false, Creation::CreateOrOpen}; break;
+    default: request = {true, true, false, false, Creation::ReadWriteWithFallback}; break;
   }
   if (access != OpenAccess::NotGiven) {
     request.canRead = access != OpenAccess::Write;
     request.canWrite = access != OpenAccess::Read;
-    if (request.creation == Creation::ReadWriteWithFallback) request.creation = Creation::CreateOrOpen;
+    if (request.creation == Creation::ReadWriteWithFallback)
+      request.creation = Creation::CreateOrOpen;
   }
   request.denyRead = lock == OpenLock::DenyReadWrite || lock == OpenLock::DenyRead;
   request.denyWrite = lock == OpenLock::DenyReadWrite || lock == OpenLock::DenyWrite;
@@ -230,9 +225,7 @@ void openFile(const RtString& name, const RtString& modeText, OpenAccess access,
     case 'I': mode = OpenMode::Input; break;
     case 'O': mode = OpenMode::Output; break;
     case 'A': mode = OpenMode::Append; break;
-    default:
-      raiseError(54);
-      return;
+    default: raiseError(54); return;
   }
   openFile(name, mode, access, lock, fileNumber, recordLength, recordLengthGiven);
 }

@@ -46,9 +46,8 @@ void openFile(const RtString& name, OpenMode mode, OpenAccess access, OpenLock l
 
 // The same with the mode as text: its first letter, in either case, R random, B binary,
 // I input, O output or A append; an empty text or another letter raises 54.
-void openFile(const RtString& name, const RtString& modeText, OpenAccess access,
-              OpenLock lock, int32_t fileNumber, int64_t recordLength = -1,
-              bool recordLengthGiven = false);
+void openFile(const RtString& name, const RtString& modeText, OpenAccess access, OpenLock lock,
+              int32_t fileNumber, int64_t recordLength = -1, bool recordLengthGiven = false);
 
 // With `one`, closes `fileNumber` (a number that is not open is ignored); without it, closes
 // every open number in ascending order. Does nothing while an error is pending.

@@ -15,25 +15,20 @@ namespace {
 
 FileStatus statusFromErrno(int error) {
   switch (error) {
-    case ENOENT:
-      return FileStatus::NotFound;
-    case ENOTDIR:
-      return FileStatus::PathNotFound;
+    case ENOENT: return FileStatus::NotFound;
+    case ENOTDIR: return FileStatus::PathNotFound;
     case EACCES:
     case EPERM:
     case EROFS:
     case EISDIR:
     case ETXTBSY:
-    case EBUSY:
-      return FileStatus::Denied;
+    case EBUSY: return FileStatus::Denied;
     case ENXIO:
-    case ENODEV:
-      return FileStatus::DeviceUnavailable;
+    case ENODEV: return FileStatus::DeviceUnavailable;
     case ENAMETOOLONG:
     case ELOOP:
     case EINVAL:
-    case EILSEQ:
-      return FileStatus::BadName;
+    case EILSEQ: return FileStatus::BadName;
     default:
       // Too many open files, I/O faults and the rest: reported as a missing file, as the
       // original platform's mapping does.
@@ -110,8 +105,7 @@ NativeFile& NativeFile::operator=(NativeFile&& other) noexcept {
   return *this;
 }
 
-FileStatus NativeFile::open(std::string_view name, bool read, bool write,
-                            NativeCreation creation) {
+FileStatus NativeFile::open(std::string_view name, bool read, bool write, NativeCreation creation) {
   close();
   // A zero byte would silently cut the name short and reach another file.
   if (name.find('\0') != std::string_view::npos) return FileStatus::BadName;

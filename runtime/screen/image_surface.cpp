@@ -22,7 +22,9 @@ struct SurfaceTableState {
   std::vector<int32_t> freeList;  // released indices, most recent last
 };
 
-SurfaceTableState table;
+// Never destroyed: surfaces live until the process ends, and a destructor running at exit
+// would free the records while other threads may still read them.
+SurfaceTableState& table = *new SurfaceTableState;
 
 std::atomic<ImageSurface*> writeRecord{nullptr}, readRecord{nullptr}, visibleRecord{nullptr};
 std::atomic<int32_t> writeIndex{0}, readIndex{0}, visibleIndex{0};

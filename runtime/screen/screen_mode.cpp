@@ -214,6 +214,8 @@ int32_t pageSurface(int32_t page) {
   return screen.pages[static_cast<size_t>(page)];
 }
 
+int32_t pageCount() { return static_cast<int32_t>(screen.pages.size()); }
+
 int32_t activePageNumber() { return screen.activePage; }
 
 bool startupAllowanceOn() { return screen.startupAllowance; }

@@ -27,6 +27,8 @@ void initScreen();
 
 // Surface index of a page, 0 when it does not exist.
 int32_t pageSurface(int32_t page);
+// Length of the page table (pages 0 .. pageCount() - 1 may exist).
+int32_t pageCount();
 int32_t activePageNumber();
 
 // The start-up allowance: until a screen mode is selected explicitly, positioning the text

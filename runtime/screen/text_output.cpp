@@ -15,9 +15,6 @@
 namespace rt {
 namespace {
 
-// Page numbers looked at when the cursor shape is copied to every page of the screen. The page
-// table does not tell its length; the legacy adapters had at most eight pages.
-constexpr int32_t kPagesScanned = 256;
 constexpr double kBellSeconds = 0.25;
 
 bool passThrough = false;
@@ -203,7 +200,7 @@ void locateCursor(int32_t row, int32_t column, int32_t cursorShown, int32_t firs
   if (shapeBits == 0) return;
   storeCursorShape(*s, cursorShown, firstLine, lastLine, shapeBits);
   if (s->ownership & kIsScreenPage) {
-    for (int32_t page = 0; page < kPagesScanned; ++page) {
+    for (int32_t page = 0; page < pageCount(); ++page) {
       if (ImageSurface* p = surfaceAt(pageSurface(page))) {
         storeCursorShape(*p, cursorShown, firstLine, lastLine, shapeBits);
       }

@@ -16,12 +16,21 @@
 
 namespace {
 
+// A temporary folder for the one file, removed when the fuzzer exits.
+struct FuzzFolder {
+  std::string path;
+  FuzzFolder() : path((std::filesystem::temp_directory_path() / "ferlang-fuzz-XXXXXX").string()) {
+    if (mkdtemp(path.data()) == nullptr) abort();
+  }
+  ~FuzzFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
+  }
+};
+
 const std::string& fuzzFilePath() {
-  static const std::string path = [] {
-    std::string folder = (std::filesystem::temp_directory_path() / "ferlang-fuzz-XXXXXX").string();
-    if (mkdtemp(folder.data()) == nullptr) abort();
-    return folder + "/fields.txt";
-  }();
+  static const FuzzFolder folder;
+  static const std::string path = folder.path + "/fields.txt";
   return path;
 }
 
@@ -56,8 +65,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                rt::OpenLock::NotGiven, 1);
   if (rt::errorIsPending()) abort();
 
-  static const uint32_t kTypes[] = {rt::kSigned16Field, rt::kFieldFloat | 64, rt::kFieldFloat | 32,
-                                    rt::kFieldUnsigned | 16, 64, 8};
+  static const uint32_t kTypes[] = {rt::kSigned16Field,
+                                    rt::kFieldFloat | 64,
+                                    rt::kFieldFloat | 32,
+                                    rt::kFieldUnsigned | 16,
+                                    64,
+                                    8};
   std::string field;
   size_t steps = 0;
   bool appended = firstPart == size;

@@ -21,7 +21,8 @@ struct Spot {
 };
 
 std::ostream& operator<<(std::ostream& out, const Spot& s) {
-  return out << s.call << "," << s.frequency << "," << s.time << "," << s.grid << "," << s.snr << "," << s.power;
+  return out << s.call << "," << s.frequency << "," << s.time << "," << s.grid << "," << s.snr
+             << "," << s.power;
 }
 
 // Reads every record of `path`; stops at the first error, which is returned in `error`.

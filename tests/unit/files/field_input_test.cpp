@@ -35,7 +35,8 @@ class FieldInputTest : public FilesTest {
 TEST_F(FieldInputTest, FieldsEndAtCommasAndLineEndsAndTheEndTestFollowsTheLastByte) {
   expectScripts({
       {"the worked example line, read as one log record",
-       " QQ1ABC ,\"14,07\",07:05:00, JT ,-07,note x\r\n", "SSSSNS E",
+       " QQ1ABC ,\"14,07\",07:05:00, JT ,-07,note x\r\n",
+       "SSSSNS E",
        {"QQ1ABC", "14,07", "07:05:00", "JT", "-7", "note x", "eof"}},
       {"a and b without a line end", "a,b", "S E S E", {"a", "more", "b", "eof"}},
       {"an empty line in the middle", "x\r\n\r\ny\r\n", "SSSE", {"x", "", "y", "eof"}},
@@ -48,23 +49,32 @@ TEST_F(FieldInputTest, FieldsEndAtCommasAndLineEndsAndTheEndTestFollowsTheLastBy
       {"CR LF LF as two line ends", "a\r\n\nb", "SSS", {"a", "", "b"}},
       {"two commas in a row", "a,,b", "SSS", {"a", "", "b"}},
       {"blanks around an unquoted field", " \t a b \t ,c", "SS", {"a b", "c"}},
-      {"a quoted comma, text after the quote dropped", "\"x, y\" junk,next", "SS", {"x, y", "next"}},
+      {"a quoted comma, text after the quote dropped",
+       "\"x, y\" junk,next",
+       "SS",
+       {"x, y", "next"}},
       {"blanks inside quotes kept", "  \" padded \"\r\nz", "SS", {" padded ", "z"}},
       {"line ends inside quotes kept", "\"l1\r\nl2\",z", "SS", {"l1\r\nl2", "z"}},
       {"a quote left open to the end", "\"abc,def", "S E", {"abc,def", "eof"}},
-      {"zero bytes are data", std::string("a\0b,\0", 5), "SS E", {std::string("a\0b", 3), std::string(1, '\0'), "eof"}},
-      {"byte 26 after a field", "a\x1A" "b", "S E", {"a", "eof"}},
-      {"byte 26 ends the data for good", "a,\x1A" "b,c", "S E S E", {"a", "more", " #62", "eof"}},
-      {"byte 26 inside quotes", "\"ab\x1A" "cd\"", "S E", {"ab", "eof"}},
-      {"byte 26 right after a CR", "a\r\x1A", "S E", {"a", "eof"}},
-      {"byte 26 right after CR LF", "a\r\n\x1A", "S E", {"a", "eof"}},
+      {"zero bytes are data",
+       std::string("a\0b,\0", 5),
+       "SS E",
+       {std::string("a\0b", 3), std::string(1, '\0'), "eof"}},
+      {"byte 26 after a field", "a\032b", "S E", {"a", "eof"}},
+      {"byte 26 ends the data for good", "a,\032b,c", "S E S E", {"a", "more", " #62", "eof"}},
+      {"byte 26 inside quotes", "\"ab\032cd\"", "S E", {"ab", "eof"}},
+      {"byte 26 right after a CR", "a\r\032", "S E", {"a", "eof"}},
+      {"byte 26 right after CR LF", "a\r\n\032", "S E", {"a", "eof"}},
   });
 }
 
 TEST_F(FieldInputTest, NumberFieldsEndAtSpacesAndDropTheRestOfTheField) {
   expectScripts({
       {"numbers separated by a space", "12 34", "NN E", {"12", "34", "eof"}},
-      {"a space ends a number and the next field has no digits", "12 abc,5", "NNN", {"12", "0", "5"}},
+      {"a space ends a number and the next field has no digits",
+       "12 abc,5",
+       "NNN",
+       {"12", "0", "5"}},
       {"text after a number is dropped", "12abc,5", "NN", {"12", "5"}},
       {"a tab before a number gives 0", "\t7 8", "NN", {"0", "8"}},
       {"spaces then a comma", "12   , 5\r\n", "NN E", {"12", "5", "eof"}},
@@ -157,16 +167,18 @@ TEST_F(FieldInputTest, NumberTextsConvertAndCheckTheirTargetType) {
 
 TEST_F(FieldInputTest, ReadsFailWithTheNumberOfTheirFault) {
   ASSERT_EQ(openForInput(folder.write("in.txt", "abc,5\r\n")), 0u);
-  openFile(literalString(folder.file("out.txt")), OpenMode::Output, OpenAccess::NotGiven, OpenLock::NotGiven, 2);
+  openFile(literalString(folder.file("out.txt")), OpenMode::Output, OpenAccess::NotGiven,
+           OpenLock::NotGiven, 2);
   ASSERT_EQ(takeError(), 0u);
   struct Case {
     FieldOp op;
     int32_t number;
     const char* outcome;
   } cases[] = {
-      {FieldOp::String, 3, "<unchanged> #52"}, {FieldOp::Int16, 3, "0 #52"}, {FieldOp::End, 3, "more #52"},
-      {FieldOp::String, 0, "<unchanged> #52"}, {FieldOp::String, 2, "<unchanged> #54"},
-      {FieldOp::Int16, 2, "0 #54"},            {FieldOp::String, -1, "<unchanged>"},
+      {FieldOp::String, 3, "<unchanged> #52"}, {FieldOp::Int16, 3, "0 #52"},
+      {FieldOp::End, 3, "more #52"},           {FieldOp::String, 0, "<unchanged> #52"},
+      {FieldOp::String, 2, "<unchanged> #54"}, {FieldOp::Int16, 2, "0 #54"},
+      {FieldOp::String, -1, "<unchanged>"},
   };
   for (const Case& c : cases) EXPECT_EQ(runFieldOp(c.op, c.number), c.outcome) << c.number;
   EXPECT_EQ(readInputChar(fileTable().slotOfNumber(1) + 50), -2);
@@ -194,10 +206,10 @@ TEST_F(FieldInputTest, FieldsOfMegabytesAreReadWhole) {
   quoted += "\"";
   std::string lineEnds;
   for (int i = 0; i < 100000; ++i) lineEnds += "\r\n";
-  ASSERT_EQ(openForInput(folder.write("big.txt", big + ",tail\r\n" + quoted + ",z\r\n" +
-                                                     std::string(2 << 20, '7') + ",8\r\n" +
-                                                     std::string(1 << 20, ' ') + "42 5" +
-                                                     std::string(1 << 20, 'q') + ",6\r\n" + lineEnds + "end")),
+  ASSERT_EQ(openForInput(folder.write(
+                "big.txt", big + ",tail\r\n" + quoted + ",z\r\n" + std::string(2 << 20, '7') +
+                               ",8\r\n" + std::string(1 << 20, ' ') + "42 5" +
+                               std::string(1 << 20, 'q') + ",6\r\n" + lineEnds + "end")),
             0u);
   std::vector<std::string> outcomes = runFieldScript("SS SS NN NNN");
   EXPECT_EQ(outcomes[0].size(), big.size());
@@ -218,7 +230,8 @@ void compareWithReference(const std::string& path, std::mt19937& random, int ste
   std::uniform_int_distribution<int> pick(0, 3);
   for (int step = 0; step < steps; ++step) {
     const FieldOp op = ops[pick(random)];
-    ASSERT_EQ(runFieldOp(op), reference.run(op)) << "step " << step << " op " << static_cast<int>(op);
+    ASSERT_EQ(runFieldOp(op), reference.run(op))
+        << "step " << step << " op " << static_cast<int>(op);
     if (reference.atEnd() && atEndOfFile(1) != 0) return;
   }
   FAIL() << "the end of the data was not reached";
@@ -230,7 +243,7 @@ TEST_F(FieldInputTest, BlockReadsGiveWhatByteByByteReadsGiveAtEveryBlockSize) {
     SCOPED_TRACE("block of " + std::to_string(blockBytes) + " bytes");
     fileTable().setReadBufferBytes(blockBytes);
     std::string text = testing::randomFieldText(random, blockBytes < 100 ? 20000 : 200000);
-    if (blockBytes == 7) text += "a,b\x1A" "c,d";  // the end byte in the middle of the data
+    if (blockBytes == 7) text += "a,b\032c,d";  // the end byte in the middle of the data
     const std::string path = folder.write("random.txt", text);
     ASSERT_EQ(openForInput(path), 0u);
     compareWithReference(path, random, 1000000);

@@ -90,9 +90,11 @@ TEST_F(FilesTest, OpenFile_RecordLengthMustBeNonZeroAndPositiveOrMinusOne) {
     bool given;
     uint32_t error;
     int64_t stored;
-  } cases[] = {{0, true, 5, 0}, {-2, true, 5, 0}, {-1, true, 0, 128}, {64, true, 0, 64}, {0, false, 0, 128}};
+  } cases[] = {
+      {0, true, 5, 0}, {-2, true, 5, 0}, {-1, true, 0, 128}, {64, true, 0, 64}, {0, false, 0, 128}};
   for (const Case& c : cases) {
-    openFile(literalString(path), OpenMode::Default, OpenAccess::NotGiven, OpenLock::NotGiven, 3, c.length, c.given);
+    openFile(literalString(path), OpenMode::Default, OpenAccess::NotGiven, OpenLock::NotGiven, 3,
+             c.length, c.given);
     EXPECT_EQ(takeError(), c.error) << c.length;
     if (c.error == 0) {
       const FileSlot& slot = fileTable().slot(fileTable().slotOfNumber(3));
@@ -128,8 +130,8 @@ TEST_F(FilesTest, OpenFile_EmptyAndEndByteFilesAreAtTheirEndAtOnce) {
     std::vector<std::string> outcomes;
   } cases[] = {
       {"an empty file", "", "ESE", {"eof", " #62", "eof"}},
-      {"first byte 26", "\x1A" "abc,def\r\n", "ESE", {"eof", " #62", "eof"}},
-      {"26 after data", "abc\x1A" "def", "ESES", {"more", "abc", "eof", " #62"}},
+      {"first byte 26", "\032abc,def\r\n", "ESE", {"eof", " #62", "eof"}},
+      {"26 after data", "abc\032def", "ESES", {"more", "abc", "eof", " #62"}},
   };
   for (const Case& c : cases) {
     ASSERT_EQ(openForInput(folder.write("f.txt", c.bytes)), 0u) << c.what;
@@ -175,12 +177,13 @@ TEST_F(FilesTest, OpenFile_ModeTextTakesItsFirstLetterInEitherCase) {
     uint32_t error;
     FileMode mode;
   } cases[] = {
-      {"I", 0, FileMode::Input},  {"input", 0, FileMode::Input},   {"r", 0, FileMode::Random},
-      {"Binary", 0, FileMode::Binary}, {"a", 0, FileMode::Output}, {"O", 0, FileMode::Output},
-      {"", 54, FileMode::None},  {"x", 54, FileMode::None},       {" I", 54, FileMode::None},
+      {"I", 0, FileMode::Input},       {"input", 0, FileMode::Input}, {"r", 0, FileMode::Random},
+      {"Binary", 0, FileMode::Binary}, {"a", 0, FileMode::Output},    {"O", 0, FileMode::Output},
+      {"", 54, FileMode::None},        {"x", 54, FileMode::None},     {" I", 54, FileMode::None},
   };
   for (const Case& c : cases) {
-    openFile(literalString(path), literalString(c.text), OpenAccess::NotGiven, OpenLock::NotGiven, 1);
+    openFile(literalString(path), literalString(c.text), OpenAccess::NotGiven, OpenLock::NotGiven,
+             1);
     EXPECT_EQ(takeError(), c.error) << c.text;
     const int32_t index = fileTable().slotOfNumber(1);
     EXPECT_EQ(index < 0 ? FileMode::None : fileTable().slot(index).mode, c.mode) << c.text;
@@ -243,7 +246,8 @@ TEST_F(FilesTest, OpenFile_LockClausesKeepOtherOpensOfTheSameFileOut) {
     ASSERT_EQ(openWith(path, c.firstMode, 1, OpenAccess::NotGiven, c.firstLock), 0u);
     EXPECT_EQ(openWith(path, c.secondMode, 2, OpenAccess::NotGiven, c.secondLock), c.error)
         << static_cast<int>(c.firstLock) << " then " << static_cast<int>(c.secondLock);
-    EXPECT_EQ(std::filesystem::file_size(path), 1u) << "a refused output open must not empty the file";
+    EXPECT_EQ(std::filesystem::file_size(path), 1u)
+        << "a refused output open must not empty the file";
     closeAllFiles();
   }
 }

@@ -23,7 +23,8 @@ namespace rt::testing {
 class TempFolder {
  public:
   TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "ferlang-files-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "ferlang-files-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "cannot make a temporary folder";
     path_ = pattern;
   }
@@ -40,7 +41,8 @@ class TempFolder {
   // Writes `bytes` to a file of the folder and returns its path.
   std::string write(std::string_view name, std::string_view bytes) const {
     std::string path = file(name);
-    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return path;
   }
 
@@ -62,7 +64,8 @@ inline uint32_t takeError() {
 
 // Opens `path` for sequential input as `fileNumber`; returns the error raised (0 for none).
 inline uint32_t openForInput(const std::string& path, int32_t fileNumber = 1) {
-  openFile(literalString(path), OpenMode::Input, OpenAccess::NotGiven, OpenLock::NotGiven, fileNumber);
+  openFile(literalString(path), OpenMode::Input, OpenAccess::NotGiven, OpenLock::NotGiven,
+           fileNumber);
   return takeError();
 }
 
@@ -88,8 +91,12 @@ inline std::string runFieldOp(FieldOp op, int32_t fileNumber = 1) {
       outcome = target;
       break;
     }
-    case FieldOp::Int16: outcome = formatNumber(inputNumberField(fileNumber, kSigned16Field)); break;
-    case FieldOp::Double: outcome = formatNumber(inputNumberField(fileNumber, kFieldFloat | 64)); break;
+    case FieldOp::Int16:
+      outcome = formatNumber(inputNumberField(fileNumber, kSigned16Field));
+      break;
+    case FieldOp::Double:
+      outcome = formatNumber(inputNumberField(fileNumber, kFieldFloat | 64));
+      break;
     case FieldOp::End: outcome = atEndOfFile(fileNumber) != 0 ? "eof" : "more"; break;
   }
   if (uint32_t error = takeError()) outcome += " #" + std::to_string(error);
@@ -102,7 +109,10 @@ inline std::vector<std::string> runFieldScript(std::string_view script, int32_t 
   std::vector<std::string> outcomes;
   for (char c : script) {
     if (c == ' ') continue;
-    FieldOp op = c == 'S' ? FieldOp::String : c == 'N' ? FieldOp::Int16 : c == 'D' ? FieldOp::Double : FieldOp::End;
+    FieldOp op = c == 'S'   ? FieldOp::String
+                 : c == 'N' ? FieldOp::Int16
+                 : c == 'D' ? FieldOp::Double
+                            : FieldOp::End;
     outcomes.push_back(runFieldOp(op, fileNumber));
   }
   return outcomes;

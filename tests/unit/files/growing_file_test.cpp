@@ -136,14 +136,17 @@ TEST_F(FilesTest, ALogCutShortOrRemovedWhileOpenEndsCleanly) {
     const char* what;
     uintmax_t cutTo;  // the new length, or the file is removed
     bool removed;
-  } cases[] = {{"cut to nothing", 0, false}, {"cut behind the reader", 300, false}, {"removed", 0, true}};
+  } cases[] = {
+      {"cut to nothing", 0, false}, {"cut behind the reader", 300, false}, {"removed", 0, true}};
   for (const Case& c : cases) {
     const std::string path = folder.write("cut.log", log);
     ASSERT_EQ(openForInput(path), 0u) << c.what;
     std::string field;
     for (int i = 0; i < 61; ++i) inputStringField(1, field);  // the heading and ten records
-    if (c.removed) std::filesystem::remove(path);
-    else std::filesystem::resize_file(path, c.cutTo);
+    if (c.removed)
+      std::filesystem::remove(path);
+    else
+      std::filesystem::resize_file(path, c.cutTo);
 
     std::vector<std::string> lastFields;
     for (int guard = 0; atEndOfFile(1) == 0; ++guard) {

@@ -20,7 +20,8 @@ namespace rt::testing {
 
 class ReferenceReader {
  public:
-  explicit ReferenceReader(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+  explicit ReferenceReader(const std::string& path)
+      : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
     uint8_t first = 0;
     if (length() != 0 && ::read(fd_, &first, 1) == 1 && first == 26) hitEnd_ = true;
     lseek(fd_, 0, SEEK_SET);
@@ -95,7 +96,8 @@ class ReferenceReader {
     if (c == '"') {
       while ((c = next()) >= 0 && c != '"') field += static_cast<char>(c);
     } else {
-      for (; c >= 0 && c != '\r' && c != '\n' && c != ','; c = next()) field += static_cast<char>(c);
+      for (; c >= 0 && c != '\r' && c != '\n' && c != ','; c = next())
+        field += static_cast<char>(c);
       while (!field.empty() && (field.back() == ' ' || field.back() == '\t')) field.pop_back();
     }
     while (c >= 0 && c != '\r' && c != '\n' && c != ',') c = next();
@@ -114,18 +116,26 @@ class ReferenceReader {
       c = next();
       int base = (c == 'H' || c == 'h') ? 16 : (c == 'O' || c == 'o') ? 8 : 0;
       if (base != 0) {
-        while ((c = next()) >= 0 && std::isxdigit(c) && (base == 16 || (c >= '0' && c <= '7'))) text += static_cast<char>(c);
-        value = static_cast<long double>(static_cast<int64_t>(std::strtoull(text.c_str(), nullptr, base)));
+        while ((c = next()) >= 0 && std::isxdigit(c) && (base == 16 || (c >= '0' && c <= '7')))
+          text += static_cast<char>(c);
+        value = static_cast<long double>(
+            static_cast<int64_t>(std::strtoull(text.c_str(), nullptr, base)));
       }
     } else {
       // Accept the longest prefix the recogniser takes: sign, digits, one point, one exponent.
       int part = 0;  // 0 start, 1 mantissa, 2 fraction, 3 exponent letter, 4 exponent
       for (; c >= 0; c = next()) {
-        if ((c == '-' || c == '+') && (part == 0 || part == 3)) part += 1;
-        else if (c == '.' && part < 2) part = 2;
-        else if ((c == 'E' || c == 'e' || c == 'D' || c == 'd') && part < 3) { part = 3; c = 'E'; }
-        else if (c >= '0' && c <= '9') part = part <= 1 ? 1 : part == 2 ? 2 : 4;
-        else break;
+        if ((c == '-' || c == '+') && (part == 0 || part == 3))
+          part += 1;
+        else if (c == '.' && part < 2)
+          part = 2;
+        else if ((c == 'E' || c == 'e' || c == 'D' || c == 'd') && part < 3) {
+          part = 3;
+          c = 'E';
+        } else if (c >= '0' && c <= '9')
+          part = part <= 1 ? 1 : part == 2 ? 2 : 4;
+        else
+          break;
         text += static_cast<char>(c);
       }
       value = std::strtod(text.c_str(), nullptr);
@@ -142,10 +152,25 @@ class ReferenceReader {
 
 // Random field text: words, numbers of every form, quotes, blanks, separators and line ends.
 inline std::string randomFieldText(std::mt19937& random, size_t bytes) {
-  static const std::string kPieces[] = {
-      ",", ",", ",", "\r\n", "\r\n", "\r", "\n", "\n\r", " ", "  ", "\t", "\"", "QQ1ABC", "dBm",
-      "-12", "+7", "3.25", ".5", "-0.0625", "1E3", "2d-2", "6.02e+23", "1e-400", "9e400", "&HFF",
-      "&h7fff", "&O17", "&o", "&", "&Z", "-", "+", ".", "E", "e5", "0000", "12abc", std::string(1, '\0')};
+  static const std::string kPieces[] = {",",       ",",
+                                        ",",       "\r\n",
+                                        "\r\n",    "\r",
+                                        "\n",      "\n\r",
+                                        " ",       "  ",
+                                        "\t",      "\"",
+                                        "QQ1ABC",  "dBm",
+                                        "-12",     "+7",
+                                        "3.25",    ".5",
+                                        "-0.0625", "1E3",
+                                        "2d-2",    "6.02e+23",
+                                        "1e-400",  "9e400",
+                                        "&HFF",    "&h7fff",
+                                        "&O17",    "&o",
+                                        "&",       "&Z",
+                                        "-",       "+",
+                                        ".",       "E",
+                                        "e5",      "0000",
+                                        "12abc",   std::string(1, '\0')};
   static const char* const kSeparators[] = {",", " ", "\r\n"};
   std::string text;
   std::uniform_int_distribution<size_t> pick(0, std::size(kPieces) - 1);
@@ -155,7 +180,8 @@ inline std::string randomFieldText(std::mt19937& random, size_t bytes) {
     text += piece;
     // Digits never run on into the next piece: numbers keep to 17 significant digits, the
     // precision the reference reader converts alike.
-    if (piece.find_first_of("0123456789") != std::string::npos) text += kSeparators[pickSeparator(random)];
+    if (piece.find_first_of("0123456789") != std::string::npos)
+      text += kSeparators[pickSeparator(random)];
   }
   return text;
 }

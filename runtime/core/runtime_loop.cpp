@@ -2,11 +2,11 @@
 
 #include "runtime/core/clock.h"
 #include "runtime/core/errors.h"
-#include "runtime/core/held_keys.h"
 #include "runtime/core/low_memory.h"
 #include "runtime/core/runtime_threads.h"
 #include "runtime/core/shared_flags.h"
 #include "runtime/display/frame_builder.h"
+#include "runtime/display/key_events.h"
 #include "runtime/files/file_open.h"
 #include "runtime/platform/lock_keys.h"
 #include "runtime/platform/process_exit.h"
@@ -20,23 +20,9 @@ std::atomic<int32_t> retraceInProgress{0};
 
 void storeTicks() { storeTimeOfDayTicks(timeOfDayTicks(timeBase(), millisecondClock())); }
 
-// Brings a lock key's entry in the held-key set in line with the window system's state.
-void syncLockKey(int32_t code, bool on) {
-  if ((keyIsHeld(code) != 0) == on) return;
-  if (on) {
-    addHeldKey(code);
-  } else {
-    removeHeldKey(code);
-  }
-  refreshKeyboardStatus();
-}
-
-void syncLockKeys() {
-  LockKeyState state = readLockKeys();
-  if (!state.valid) return;
-  syncLockKey(kCapsLockKey, state.capsLock);
-  syncLockKey(kNumLockKey, state.numLock);
-}
+// Caps Lock and Num Lock follow the window system's indicators; a change is recorded as a press
+// or release of the key. Scroll Lock's state follows its own key presses (key_events.cpp).
+void syncLockKeysWithSystem() { syncLockKeys(readLockKeys()); }
 
 void buildFrameIfAutomatic() {
   if (autoDisplay.load(std::memory_order_relaxed) != 0) buildSoftwareFrame();
@@ -70,7 +56,7 @@ void runtimeLoopThread() {
     parity ^= 1;
     if (parity == 1) buildFrameIfAutomatic();
     retraceInProgress.store(0, std::memory_order_relaxed);
-    if (parity == 0 && displaySuspended.load(std::memory_order_relaxed) == 0) syncLockKeys();
+    if (parity == 0 && displaySuspended.load(std::memory_order_relaxed) == 0) syncLockKeysWithSystem();
   }
   exitProcessInOrder();
 }

@@ -4,11 +4,11 @@
 
 #include "runtime/core/clock.h"
 #include "runtime/core/fp_signal.h"
-#include "runtime/core/held_keys.h"
 #include "runtime/core/low_memory.h"
 #include "runtime/core/runtime_threads.h"
 #include "runtime/core/shared_flags.h"
 #include "runtime/core/string_engine.h"
+#include "runtime/display/key_events.h"
 #include "runtime/display/window.h"
 #include "runtime/platform/lock_keys.h"
 #include "runtime/platform/program_folder.h"
@@ -17,13 +17,8 @@
 namespace rt {
 namespace {
 
-// Records the lock keys that are on at start, as presses, in the held-key set.
-void readLockKeysAtStart() {
-  LockKeyState state = readLockKeys();
-  if (state.capsLock) addHeldKey(kCapsLockKey);
-  if (state.numLock) addHeldKey(kNumLockKey);
-  refreshKeyboardStatus();
-}
+// Records the lock states that are on and the modifier keys that are down at start, as presses.
+void readKeyboardAtStart() { recordKeysAtStart(readLockKeys(), readKeysDown()); }
 
 template <typename Entry>
 void startDetached(Entry entry) {
@@ -46,7 +41,7 @@ void runtimeMain(int argc, char** argv, MainProgram mainProgram) {
   resetLowMemory();
   initStringEngine();  // static storage and the permanent strings
   setTimeBase(alignToWallClockSecond());
-  readLockKeysAtStart();
+  readKeyboardAtStart();
   initScreen();  // default palettes and the 80 x 25 text screen
 
   programEntry = mainProgram;

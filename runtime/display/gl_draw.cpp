@@ -132,7 +132,7 @@ void drawTexturedRect(int32_t left, int32_t top, int32_t right, int32_t bottom,
 
 void drawWindowRect(int32_t left, int32_t top, int32_t right, int32_t bottom,
                     const TextureImage& image) {
-  queueRect(left, top, right, bottom, image, 0, 0, 0, 0, false, false);
+  queueRect(left, top, right, bottom, image, 0, 0, image.width - 1, image.height - 1, false, false);
 }
 
 void forgetBoundTexture() {

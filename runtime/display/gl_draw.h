@@ -18,7 +18,7 @@ void drawTexturedRect(int32_t left, int32_t top, int32_t right, int32_t bottom,
                       const TextureImage& image, int32_t target, int32_t srcLeft, int32_t srcTop,
                       int32_t srcRight, int32_t srcBottom, bool blend, bool smooth);
 
-// Queues a rectangle in window pixels, unmapped (bars).
+// Queues the whole of `image` stretched over window pixels, unmapped (bars, the menu strip).
 void drawWindowRect(int32_t left, int32_t top, int32_t right, int32_t bottom,
                     const TextureImage& image);
 

@@ -1,16 +1,13 @@
-// Input events from the window. The close box ends the program through closeRequested.
-//
-// Key translation to PC codes is still minimal: a character key is queued with its character
-// code and no scan code, special keys are not queued. Pause and Break arrive through the
-// window-message hook and are not acted on yet.
+// Input events from the window library and the window-message hook.
 #include "runtime/display/input_events.h"
 
 #include <GL/freeglut.h>
 
 #include <atomic>
 
-#include "runtime/core/key_queue.h"
 #include "runtime/core/shared_flags.h"
+#include "runtime/display/key_events.h"
+#include "runtime/display/key_translation.h"
 #include "runtime/display/window_state.h"
 #include "runtime/platform/window_hook.h"
 
@@ -19,42 +16,56 @@ namespace {
 
 std::atomic<int32_t> mouseX{0}, mouseY{0}, mouseButtons{0}, mouseWheel{0};
 
+void deliverKey(int32_t code, bool down) {
+  if (down) {
+    keyPressed(code);
+  } else {
+    keyReleased(code);
+  }
+}
+
 }  // namespace
 
 void onAsciiKey(uint8_t character, bool down) {
-  if (down) enqueueKey(character, character == 27 ? 1 : 0);
+  int modifiers = glutGetModifiers();
+  deliverKey(asciiKeyCode(character, (modifiers & GLUT_ACTIVE_CTRL) != 0,
+                          (modifiers & GLUT_ACTIVE_SHIFT) != 0),
+             down);
 }
 
 void onSpecialKey(int key, bool down) {
-  (void)key;
-  (void)down;
+  int32_t code = specialKeyCode(key);
+  if (code != 0) deliverKey(code, down);
 }
 
 int onWindowMessage(int kind, int32_t a, int32_t b) {
-  (void)a;
-  (void)b;
-  if (kind == static_cast<int>(WindowMessage::Close)) {
-    closeRequested.fetch_or(1, std::memory_order_release);
-    return 0;
-  }
-  if (kind == static_cast<int>(WindowMessage::Exposed)) {
-    windowState().forceRedraw = true;  // the picture is drawn only when it changes otherwise
-    return 0;
+  switch (static_cast<WindowMessage>(kind)) {
+    case WindowMessage::Close:
+      closeRequested.fetch_or(1, std::memory_order_release);
+      return 0;
+    case WindowMessage::Key:
+      deliverKey(a, b > 0);
+      return 0;
+    case WindowMessage::Exposed:
+      windowState().forceRedraw = true;  // the picture is drawn only when it changes otherwise
+      return 0;
   }
   return -1;
 }
 
 MouseState mouseState() {
-  return {mouseX.load(), mouseY.load(), mouseButtons.load(), mouseWheel.load()};
+  return {mouseX.load(std::memory_order_relaxed), mouseY.load(std::memory_order_relaxed),
+          mouseButtons.load(std::memory_order_relaxed),
+          mouseWheel.load(std::memory_order_relaxed)};
 }
 
 void onMouseButton(int button, int state, int x, int y) {
   onMouseMotion(x, y);
   if (button < 0 || button > 30) return;
   if (state == GLUT_DOWN) {
-    mouseButtons.fetch_or(1 << button);
+    mouseButtons.fetch_or(1 << button, std::memory_order_relaxed);
   } else {
-    mouseButtons.fetch_and(~(1 << button));
+    mouseButtons.fetch_and(~(1 << button), std::memory_order_relaxed);
   }
 }
 

@@ -7,16 +7,20 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "runtime/core/clock.h"
 #include "runtime/core/shared_flags.h"
 #include "runtime/display/frame_builder.h"
 #include "runtime/display/frame_ring.h"
 #include "runtime/display/gl_draw.h"
+#include "runtime/display/menu_bar.h"
 #include "runtime/display/texture_image.h"
 #include "runtime/display/window_state.h"
 #include "runtime/display/window_title.h"
 #include "runtime/platform/message_box.h"
+#include "runtime/screen/glyph_tables.h"
 
 namespace rt {
 namespace {
@@ -25,13 +29,73 @@ bool rendering = false;             // re-entry guard
 uint64_t lastRenderedOrder = 0;
 int32_t softwareFrameImage = 0;     // texture handle of the Showing frame
 int32_t barImage = 0;               // 1 x 1 black texture for the bars
+int32_t stripImage = 0;             // the menu strip as last drawn
+uint64_t stripVersion = 0;          // menu state the strip image shows
+int32_t stripWidth = 0;
+
+constexpr uint32_t kStripBackground = 0xFFF0F0F0u;
+constexpr uint32_t kStripText = 0xFF000000u;
+constexpr uint32_t kStripHighlight = 0xFF3399FFu;
+constexpr uint32_t kStripHighlightText = 0xFFFFFFFFu;
+
+// Paints the menu strip: captions in the 8 x 16 font, a highlighted item inverted.
+std::vector<uint32_t> paintStrip(const MenuStrip& strip, int32_t width) {
+  const int32_t height = kMenuStripHeight;
+  std::vector<uint32_t> pixels(static_cast<size_t>(width) * height, kStripBackground);
+  for (size_t i = 0; i < strip.captions.size(); ++i) {
+    MenuItemSpan span = menuItemSpan(strip, i);
+    bool lit = strip.highlighted[i];
+    uint32_t back = lit ? kStripHighlight : kStripBackground;
+    uint32_t fore = lit ? kStripHighlightText : kStripText;
+    for (int32_t y = 0; y < height; ++y) {
+      for (int32_t x = std::max(span.left, 0); x <= span.right && x < width; ++x) {
+        pixels[static_cast<size_t>(y) * width + x] = back;
+      }
+    }
+    int32_t textLeft = span.left + 8, textTop = (height - 16) / 2;
+    const std::string& caption = strip.captions[i];
+    for (size_t c = 0; c < caption.size(); ++c) {
+      const uint8_t* glyph = fontGlyphs8x16() + static_cast<uint8_t>(caption[c]) * 128;
+      for (int32_t y = 0; y < 16; ++y) {
+        for (int32_t x = 0; x < 8; ++x) {
+          int32_t px = textLeft + static_cast<int32_t>(c) * 8 + x;
+          if (glyph[y * 8 + x] != 0 && px < width) {
+            pixels[static_cast<size_t>(textTop + y) * width + px] = fore;
+          }
+        }
+      }
+    }
+  }
+  return pixels;
+}
+
+void drawMenuStrip() {
+  const WindowState& w = windowState();
+  if (menuStripHeight() == 0) return;
+  MenuStrip strip = attachedMenuStrip();
+  if (stripImage == 0 || strip.version != stripVersion || w.clientWidth != stripWidth) {
+    deleteTextureImage(stripImage);
+    std::vector<uint32_t> pixels = paintStrip(strip, w.clientWidth);
+    stripImage = createTextureImage(w.clientWidth, kMenuStripHeight, pixels.data(), 0);
+    stripVersion = strip.version;
+    stripWidth = w.clientWidth;
+  }
+  if (const TextureImage* image = textureImage(stripImage)) {
+    drawWindowRect(0, 0, w.clientWidth - 1, kMenuStripHeight - 1, *image);
+  }
+}
+
+bool stripChanged() {
+  return menuStripHeight() != 0 && attachedMenuStrip().version != stripVersion;
+}
 
 // Keeps the window at the frame's size (stretch mode: at the frame's aspect ratio).
 void followFrameSize(const DisplayFrame& frame) {
   WindowState& w = windowState();
-  bool frameSizeChanged = frame.width != w.drawnFrameWidth || frame.height != w.drawnFrameHeight;
+  const int32_t strip = menuStripHeight();
+  bool frameSizeChanged = frame.width != w.drawnFrameWidth || frame.height + strip != w.drawnFrameHeight;
   w.drawnFrameWidth = frame.width;
-  w.drawnFrameHeight = frame.height;
+  w.drawnFrameHeight = frame.height + strip;
   if (w.fullScreenMode != 0 || fullScreenRequest.load(std::memory_order_relaxed) != -1) return;
   double windowRatio = w.clientHeight > 0 ? static_cast<double>(w.clientWidth) / w.clientHeight : 0;
   double frameRatio = frame.height > 0 ? static_cast<double>(frame.width) / frame.height : 0;
@@ -48,9 +112,9 @@ void followFrameSize(const DisplayFrame& frame) {
     glutReshapeWindow(width, height);
     glutPostRedisplay();
     w.reshapePending = true;
-  } else if ((w.clientWidth != frame.width || w.clientHeight != frame.height) &&
+  } else if ((w.clientWidth != frame.width || w.clientHeight != frame.height + strip) &&
              (w.resizeLocked == 1 || frameSizeChanged)) {
-    glutReshapeWindow(frame.width, frame.height);
+    glutReshapeWindow(frame.width, frame.height + strip);
     glutPostRedisplay();
     w.reshapePending = true;
   }
@@ -65,7 +129,7 @@ void applyFullScreenRequest(const DisplayFrame& frame) {
     w.fullScreenMode = request;
   } else if (request == 0 && w.fullScreenMode != 0) {
     glutLeaveFullScreen();
-    glutReshapeWindow(frame.width, frame.height);
+    glutReshapeWindow(frame.width, frame.height + menuStripHeight());
     glutPostRedisplay();
     w.fullScreenMode = 0;
   }
@@ -122,6 +186,7 @@ void drawLayers(const DisplayFrame& frame, bool newFrame) {
     // The hardware-image and OpenGL layers replay their command lists here; this system
     // records no commands into them.
   }
+  drawMenuStrip();
   flushDrawBatch();
 }
 
@@ -135,7 +200,8 @@ void renderDisplay() {
   uint64_t built = frameRing().lastBuiltOrder();
   bool draw = take.showing != nullptr &&
               (built != lastRenderedOrder || take.newFrame ||
-               fullScreenRequest.load(std::memory_order_relaxed) != -1 || w.forceRedraw);
+               fullScreenRequest.load(std::memory_order_relaxed) != -1 || w.forceRedraw ||
+               stripChanged());
   if (!draw) {
     rendering = false;
     return;
@@ -143,8 +209,12 @@ void renderDisplay() {
   const DisplayFrame& frame = *take.showing;
   followFrameSize(frame);
   applyFullScreenRequest(frame);
-  w.mapping = computeViewMapping({w.clientWidth, w.clientHeight, frame.width, frame.height,
+  // The picture fills the client area below the menu strip.
+  const int32_t strip = menuStripHeight();
+  w.mapping = computeViewMapping({w.clientWidth, w.clientHeight - strip, frame.width, frame.height,
                                   w.fullScreenMode, w.fullScreenSmooth, w.resizeStretchMode});
+  w.mapping.top += strip;
+  w.mapping.bottom += strip;
   w.forceRedraw = false;
   drawLayers(frame, take.newFrame);
   lastRenderedOrder = built;

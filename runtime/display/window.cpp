@@ -6,6 +6,7 @@
 
 #include "runtime/core/clock.h"
 #include "runtime/display/input_events.h"
+#include "runtime/display/menu_bar.h"
 #include "runtime/display/renderer.h"
 #include "runtime/display/window_title.h"
 #include "runtime/platform/message_box.h"
@@ -26,7 +27,19 @@ void asciiUp(unsigned char c, int, int) { onAsciiKey(c, false); }
 void specialDown(int key, int, int) { onSpecialKey(key, true); }
 void specialUp(int key, int, int) { onSpecialKey(key, false); }
 
+// Left-button presses on the menu strip go to the menu; everything else to the mouse state.
+void mouseButton(int button, int state, int x, int y) {
+  if (button == GLUT_LEFT_BUTTON && menuMouseButton(state == GLUT_DOWN, x, y)) return;
+  onMouseButton(button, state, x, y);
+}
+
 int createGlutWindow(const char* title) { return glutCreateWindow(title); }
+
+// A title change reaches other clients (a lookup by title) before setWindowTitle returns.
+void showGlutTitle(const char* title) {
+  glutSetWindowTitle(title);
+  waitForWindowSystem();
+}
 
 void initialiseGlew() {
   glewExperimental = GL_TRUE;
@@ -45,7 +58,7 @@ void registerCallbacks() {
   glutKeyboardUpFunc(asciiUp);
   glutSpecialFunc(specialDown);
   glutSpecialUpFunc(specialUp);
-  glutMouseFunc(onMouseButton);
+  glutMouseFunc(mouseButton);
   glutMotionFunc(onMouseMotion);
   glutPassiveMotionFunc(onMouseMotion);
   glutReshapeFunc(onWindowReshape);
@@ -62,7 +75,7 @@ void runWindowLoop(int argc, char** argv) {
   if (glutGet(GLUT_DISPLAY_MODE_POSSIBLE) == 0) endProcess(1);
   // The window must survive its close box: the runtime ends the process itself, in order.
   glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
-  createWindowWithTitle(createGlutWindow);
+  createWindowWithTitle(createGlutWindow, showGlutTitle);
   initialiseGlew();
   registerCallbacks();
   glutMainLoop();

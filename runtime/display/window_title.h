@@ -1,10 +1,11 @@
 // The window title: set by the application on ProgramThread, applied on DisplayThread.
 //
 // freeglut may only be called on DisplayThread, so setWindowTitle stores the text and, once the
-// window exists, waits until DisplayThread's next redisplay tick has passed it to the window
-// (at most about 16 ms): a lookup of the window by its title right after the call finds it.
-// A title set before the window exists is used when the window is created. A small mutex
-// separates the title's writer from window creation and from the tick.
+// window exists, waits until DisplayThread's next redisplay tick has passed it to the window and
+// the window system has carried it out (at most about 16 ms plus one round trip): a lookup of
+// the window by its title right after the call finds it. A title set before the window exists
+// is used when the window is created. A small mutex separates the title's writer from window
+// creation and from the tick, so creation never reads a title that is being replaced.
 #pragma once
 
 #include <string>
@@ -13,17 +14,25 @@
 
 namespace rt {
 
-// Sets the title to `text` cut at its first zero byte. ProgramThread; blocks up to one tick.
+// Sets the title to `text` cut at its first zero byte; nothing while an error is pending.
+// ProgramThread; blocks up to one redisplay tick once the window exists (at most about 1 s when
+// DisplayThread does not answer; at once when the process is exiting).
 void setWindowTitle(const RtString& text);
 
 // Start-up on DisplayThread: creates the window with the stored title ("Untitled" when none)
 // through `createWindow`, then marks the window as existing, with no title change between.
-int createWindowWithTitle(int (*createWindow)(const char* title));
+// `showTitle` passes later titles to the window (called by applyPendingWindowTitle) and returns
+// once the window system has them.
+int createWindowWithTitle(int (*createWindow)(const char* title),
+                          void (*showTitle)(const char* title));
 
 // DisplayThread, each redisplay tick: passes a changed title to the window.
 void applyPendingWindowTitle();
 
-// The current title text (tests and diagnostics).
+// The current title text (tests and diagnostics); empty when none was set.
 std::string currentWindowTitle();
+
+// Forgets the title and the window (tests).
+void resetWindowTitleForTesting();
 
 }  // namespace rt

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "runtime/core/errors.h"
+#include "runtime/core/string_engine.h"
 #include "runtime/core/rounding.h"
 #include "runtime/files/file_io.h"
 #include "runtime/files/file_table.h"
@@ -442,6 +443,19 @@ void inputStringField(int32_t fileNumber, std::string& target) {
     c = reader.scanUntil(kFieldEnds, nullptr);
   }
   target.swap(field);
+}
+
+void inputStringField(int32_t fileNumber, RtString* target) {
+  if (errorIsPending() || fileNumber < 0 || target == nullptr) return;
+  static std::string value;  // ProgramThread only; its storage is reused
+  value.assign(target->view());
+  inputStringField(fileNumber, value);
+  if (value == target->view()) return;
+  // The read itself may have raised 62 after emptying the field; its assignment still
+  // belongs to the read, so it is made with the error set aside for a moment.
+  uint32_t pending = pendingError.exchange(0, std::memory_order_relaxed);
+  assignString(target, newStringFromText(value.data(), static_cast<int32_t>(value.size())));
+  pendingError.store(pending, std::memory_order_relaxed);
 }
 
 long double inputNumberField(int32_t fileNumber, uint32_t typeDescriptor) {

@@ -22,6 +22,8 @@
 #include <cstdint>
 #include <string>
 
+#include "runtime/core/rt_string.h"
+
 namespace rt {
 
 // Type descriptor bits of inputNumberField: bits 0 to 8 the width in bits; the flags below.
@@ -49,6 +51,11 @@ void skipToFieldEnd(int32_t slotIndex, int c);
 // Errors: 52 number not open, 54 not opened for input, 75 no read access, 62 end of data.
 // Negative numbers (stream handles, not used here) do nothing.
 void inputStringField(int32_t fileNumber, std::string& target);
+
+// The same into the string variable or fixed string `target`: the field read replaces its
+// value, also when the read meets the end of the data (62: the value becomes empty); a read
+// that fails before reading anything leaves it as it was.
+void inputStringField(int32_t fileNumber, RtString* target);
 
 // Reads the next field of `fileNumber` as a number and returns its value, checked against the
 // target type (`typeDescriptor` bits above): floating types as read; integer types rounded to

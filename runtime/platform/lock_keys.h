@@ -9,9 +9,21 @@ struct LockKeyState {
   bool numLock = false;
 };
 
+// The modifier and lock keys that are physically down.
+struct KeysDown {
+  bool scrollLock = false;
+  bool rightShift = false, leftShift = false;
+  bool rightCtrl = false, leftCtrl = false;
+  bool rightAlt = false, leftAlt = false;
+};
+
 // Asks the window system for the Caps Lock and Num Lock states on a private connection.
 // Start-up on the main thread, then RuntimeLoopThread only (never two threads at once).
 // Scroll Lock is not reported: the runtime tracks it from its key presses.
 LockKeyState readLockKeys();
+
+// Asks the window system which modifier and lock keys are down (all false without a display).
+// Start-up on the main thread only.
+KeysDown readKeysDown();
 
 }  // namespace rt

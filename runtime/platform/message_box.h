@@ -30,7 +30,12 @@ MessageBoxAnswer showMessageBox(std::string_view caption, std::string_view text,
 // before the threads that show messages run.
 void setMessageBoxPresenter(MessageBoxPresenter* presenter);
 
-// The platform's presenter (implemented per platform).
+// The platform's presenter: a small dialog window of its own when a display can be reached,
+// else the headless presenter. Implemented per platform (message_box_x11.cpp here).
 MessageBoxPresenter& platformMessageBox();
+
+// The presenter for machines with no display: writes the caption and the text to standard
+// error and answers Failed, which callers treat as "Yes" (carry on). Any thread; never blocks.
+MessageBoxPresenter& headlessMessageBox();
 
 }  // namespace rt

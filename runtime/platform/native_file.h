@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace rt {
@@ -89,5 +90,10 @@ class NativeFile {
   intptr_t handle_ = -1;
   NativeFileId id_;
 };
+
+// The name under which `name` exists: itself when it exists as written, else the one entry of
+// its folder that matches it ignoring letter case, else `name` unchanged. Lets other programs
+// (the text editor) reach the same file that the runtime opens.
+std::string existingFileName(std::string_view name);
 
 }  // namespace rt

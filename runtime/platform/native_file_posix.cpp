@@ -195,4 +195,12 @@ void NativeFile::close() {
   }
 }
 
+std::string existingFileName(std::string_view name) {
+  std::string path(name);
+  struct stat info {};
+  if (path.empty() || stat(path.c_str(), &info) == 0) return path;
+  std::string found = findIgnoringCase(path);
+  return found.empty() ? path : found;
+}
+
 }  // namespace rt

@@ -1,6 +1,7 @@
 // The window-message hook: reports from the window system that the window library does not
-// pass on. The runtime is told of the close box (the window then stays alive) and of the Pause
-// and Break keys.
+// pass on. The runtime is told of the close box (the window then stays alive), of exposed
+// areas, and of the keys the window library does not report: Pause, Break (Ctrl+Pause), Scroll
+// Lock, and Shift+Tab.
 #pragma once
 
 #include <cstdint>
@@ -9,12 +10,19 @@ namespace rt {
 
 enum class WindowMessage { Close = 1, Key = 2, Exposed = 4 };
 
-// kind Close and Exposed (part of the window must be drawn again): a and b are 0. kind Key: a is the runtime key code (100019 Pause, 100318 Break),
-// b is 1 for a press and -1 for a release. Returns 0 when handled.
+// kind Close and Exposed (part of the window must be drawn again): a and b are 0. kind Key: a
+// is the runtime key code (100019 Pause, 100318 Break, 100302 Scroll Lock, 9 Tab), b is 1 for a
+// press and -1 for a release. Returns 0 when handled.
 using WindowMessageHandler = int (*)(WindowMessage kind, int32_t a, int32_t b);
 
 // Installs the handler; called on DisplayThread before the window is created. The handler runs
 // on DisplayThread while the window library reads its events.
 void installWindowMessageHook(WindowMessageHandler handler);
+
+// Waits until the window system has carried out every request the window library has sent so
+// far (one round trip on its connection), so that other clients see the result, for example a
+// new window title. DisplayThread only; blocks for one round trip. Does nothing before the
+// window's OpenGL context exists.
+void waitForWindowSystem();
 
 }  // namespace rt

@@ -3,8 +3,16 @@
 // freeglut reads every event with XNextEvent. Defining XNextEvent in the executable places this
 // definition ahead of libX11's in symbol lookup, so the hook sees each event first and then
 // forwards to the real function (found with dlsym RTLD_NEXT). A WM_DELETE_WINDOW message is
-// reported as a close and neutralised (freeglut would destroy the window); Pause and Break key
-// presses and releases and Expose events are reported.
+// reported as a close and neutralised (freeglut would destroy the window); Expose events are
+// reported; so are presses and releases of the keys freeglut drops: Pause (Break with Ctrl, as
+// on the PC, where Ctrl+Pause is the Break key), Scroll Lock, and Tab while its shifted keysym
+// (ISO_Left_Tab) gives freeglut no character.
+//
+// Other connections in the process (the error dialog has its own) read events through the same
+// XNextEvent; only events on the window library's connection are looked at. That connection is
+// the one of the OpenGL context current on DisplayThread, so events read before the window's
+// context exists, or on any other thread, pass through untouched.
+#include <GL/glx.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
@@ -17,7 +25,14 @@
 namespace rt {
 namespace {
 
+constexpr int32_t kPauseCode = 100019;
+constexpr int32_t kBreakCode = 100318;
+constexpr int32_t kScrollLockCode = 100302;
+constexpr int32_t kTabCode = 9;
+
 std::atomic<WindowMessageHandler> handler{nullptr};
+int32_t pauseKeyCode = 0;  // what the Pause key's press reported, so its release matches
+                           // (DisplayThread only)
 
 using NextEventFunction = int (*)(Display*, XEvent*);
 
@@ -26,7 +41,26 @@ NextEventFunction realNextEvent() {
   return real;
 }
 
+// The runtime code of a key event that freeglut will not report, or 0.
+int32_t unreportedKeyCode(XKeyEvent& key) {
+  KeySym base = XLookupKeysym(&key, 0);
+  bool press = key.type == KeyPress;
+  if (base == XK_Pause || base == XK_Break) {
+    if (press) pauseKeyCode = (base == XK_Break || (key.state & ControlMask) != 0) ? kBreakCode : kPauseCode;
+    return pauseKeyCode != 0 ? pauseKeyCode : kPauseCode;
+  }
+  if (base == XK_Scroll_Lock) return kScrollLockCode;
+  if (base == XK_Tab) {
+    char text[8];
+    KeySym symbol = NoSymbol;
+    int length = XLookupString(&key, text, sizeof text, &symbol, nullptr);
+    if (length == 0 && symbol == XK_ISO_Left_Tab) return kTabCode;
+  }
+  return 0;
+}
+
 void filterEvent(Display* display, XEvent* event) {
+  if (display != glXGetCurrentDisplay()) return;
   WindowMessageHandler report = handler.load(std::memory_order_acquire);
   if (report == nullptr) return;
   if (event->type == ClientMessage && event->xclient.format == 32) {
@@ -42,8 +76,7 @@ void filterEvent(Display* display, XEvent* event) {
     return;
   }
   if (event->type == KeyPress || event->type == KeyRelease) {
-    KeySym symbol = XLookupKeysym(&event->xkey, 0);
-    int32_t code = symbol == XK_Pause ? 100019 : symbol == XK_Break ? 100318 : 0;
+    int32_t code = unreportedKeyCode(event->xkey);
     if (code != 0) report(WindowMessage::Key, code, event->type == KeyPress ? 1 : -1);
   }
 }
@@ -53,6 +86,10 @@ void filterEvent(Display* display, XEvent* event) {
 void installWindowMessageHook(WindowMessageHandler newHandler) {
   realNextEvent();
   handler.store(newHandler, std::memory_order_release);
+}
+
+void waitForWindowSystem() {
+  if (Display* display = glXGetCurrentDisplay()) XSync(display, False);
 }
 
 }  // namespace rt

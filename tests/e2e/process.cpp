@@ -49,6 +49,11 @@ int waitForExit(pid_t pid, int timeoutMs) {
   }
 }
 
+bool isRunning(pid_t pid) {
+  siginfo_t info{};
+  return waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == 0;
+}
+
 std::string currentDirectoryOf(pid_t pid) {
   std::error_code error;
   auto target = std::filesystem::read_symlink("/proc/" + std::to_string(pid) + "/cwd", error);

@@ -29,6 +29,9 @@ pid_t startProgram(const std::string& path, const std::string& workingFolder);
 // by a signal, or -2 on timeout (the child is then killed).
 int waitForExit(pid_t pid, int timeoutMs);
 
+// True while the child has not ended (it is not reaped).
+bool isRunning(pid_t pid);
+
 // The current directory of a running process.
 std::string currentDirectoryOf(pid_t pid);
 

@@ -56,7 +56,7 @@ class WindowTest : public ::testing::Test {
 };
 
 TEST_F(WindowTest, OpensAt640x400AndGrowsTo640x480WithTheScreenMode) {
-  e2e::TempProgram program(FERLANG_BINARY);
+  e2e::TempProgram program(SCREEN_PROBE_BINARY);
   Window window = start(program);
   ASSERT_NE(window, 0u);
   x11driver::Size first = x11driver::windowSize(display, window);
@@ -67,12 +67,12 @@ TEST_F(WindowTest, OpensAt640x400AndGrowsTo640x480WithTheScreenMode) {
 }
 
 TEST_F(WindowTest, ShowsTheExactPaletteColoursDrawn) {
-  e2e::TempProgram program(FERLANG_BINARY);
+  e2e::TempProgram program(SCREEN_PROBE_BINARY);
   Window window = start(program);
   ASSERT_NE(window, 0u);
   ASSERT_TRUE(waitForSize(window, 640, 480, 5000));
   x11driver::moveToOrigin(display, window);
-  // The demo draws bars of colours 0..15, 40 pixels wide, with entries 0, 14 and 15 replaced.
+  // The probe draws bars of colours 0..15, 40 pixels wide, with entries 0, 14 and 15 replaced.
   const uint32_t expected[16] = {0xFFFBCF, 0x0000AA, 0x00AA00, 0x00AAAA, 0xAA0000, 0xAA00AA,
                                  0xAA5500, 0xAAAAAA, 0x555555, 0x5555FF, 0x55FF55, 0x55FFFF,
                                  0xFF5555, 0xFF55FF, 0xFFFFFF, 0x000000};
@@ -99,15 +99,17 @@ TEST_F(WindowTest, ShowsTheExactPaletteColoursDrawn) {
 }
 
 TEST_F(WindowTest, PaletteChangeReachesTheWindowWithin100Ms) {
-  e2e::TempProgram program(PALETTE_PROBE_BINARY);
+  e2e::TempProgram program(SCREEN_PROBE_BINARY);
   Window window = start(program);
   ASSERT_NE(window, 0u);
   ASSERT_TRUE(waitForSize(window, 640, 480, 5000));
   x11driver::moveToOrigin(display, window);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));  // the first frame is shown
   const struct {
     int packed;
     uint32_t rgb;
   } steps[] = {{0x3F, 0xFF0000}, {0x3F00, 0x00FF00}, {0x3F0000, 0x0000FF}, {0x333E3F, 0xFFFBCF}};
+  // Bar 1 (x 40..79) shows palette entry 1.
   for (const auto& step : steps) {
     std::string file = program.folder() + "/palette-step";
     { std::FILE* out = std::fopen((file + ".new").c_str(), "w");
@@ -119,7 +121,7 @@ TEST_F(WindowTest, PaletteChangeReachesTheWindowWithin100Ms) {
     uint32_t seen = 0;
     while (Clock::now() - sent < std::chrono::seconds(2)) {
       x11driver::Picture picture = x11driver::capture(display, window);
-      if (!picture.pixels.empty() && (seen = picture.at(320, 240)) == step.rgb) break;
+      if (!picture.pixels.empty() && (seen = picture.at(60, 120)) == step.rgb) break;
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     auto latency = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - sent);
@@ -130,7 +132,7 @@ TEST_F(WindowTest, PaletteChangeReachesTheWindowWithin100Ms) {
 }
 
 TEST_F(WindowTest, CloseBoxEndsTheProcessWithStatus0In20RunsOf20) {
-  e2e::TempProgram program(FERLANG_BINARY);
+  e2e::TempProgram program(SCREEN_PROBE_BINARY);
   int clean = 0;
   for (int run = 0; run < 20; ++run) {
     Window window = start(program);
@@ -143,7 +145,7 @@ TEST_F(WindowTest, CloseBoxEndsTheProcessWithStatus0In20RunsOf20) {
 }
 
 TEST_F(WindowTest, StartedFromAnotherFolderRunsInItsOwnFolder) {
-  e2e::TempProgram program(FERLANG_BINARY);
+  e2e::TempProgram program(SCREEN_PROBE_BINARY);
   Window window = start(program);
   ASSERT_NE(window, 0u);
   EXPECT_EQ(std::filesystem::canonical(e2e::currentDirectoryOf(pid)),
@@ -152,7 +154,7 @@ TEST_F(WindowTest, StartedFromAnotherFolderRunsInItsOwnFolder) {
 }
 
 TEST_F(WindowTest, EscapeShowsThePromptAndTheNextKeyEndsWithStatus0) {
-  e2e::TempProgram program(FERLANG_BINARY);
+  e2e::TempProgram program(SCREEN_PROBE_BINARY);
   Window window = start(program);
   ASSERT_NE(window, 0u);
   ASSERT_TRUE(waitForSize(window, 640, 480, 5000));

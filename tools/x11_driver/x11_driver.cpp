@@ -128,6 +128,38 @@ void typeKey(Display* display, Window window, unsigned long keysym) {
   XFlush(display);
 }
 
+std::string windowName(Display* display, Window window) {
+  char* name = nullptr;
+  if (XFetchName(display, window, &name) == 0 || name == nullptr) return {};
+  std::string result = name;
+  XFree(name);
+  return result;
+}
+
+Window focusedWindow(Display* display) {
+  Window focus = 0;
+  int revertTo = 0;
+  XGetInputFocus(display, &focus, &revertTo);
+  return focus;
+}
+
+void typeKeyToFocus(Display* display, unsigned long keysym) {
+  KeyCode code = XKeysymToKeycode(display, keysym);
+  XTestFakeKeyEvent(display, code, True, CurrentTime);
+  XTestFakeKeyEvent(display, code, False, CurrentTime);
+  XFlush(display);
+}
+
+void clickAt(Display* display, Window window, int x, int y) {
+  Window root = DefaultRootWindow(display), child = 0;
+  int rootX = 0, rootY = 0;
+  XTranslateCoordinates(display, window, root, x, y, &rootX, &rootY, &child);
+  XTestFakeMotionEvent(display, DefaultScreen(display), rootX, rootY, CurrentTime);
+  XTestFakeButtonEvent(display, Button1, True, CurrentTime);
+  XTestFakeButtonEvent(display, Button1, False, CurrentTime);
+  XFlush(display);
+}
+
 bool writePng(const std::string& path, const Picture& picture) {
   std::vector<uint8_t> raw;  // filter byte 0, then RGB per row
   for (int y = 0; y < picture.height; ++y) {

@@ -1,5 +1,5 @@
 // A small X11 driver for end-to-end tests and screenshots: finds a window by its title, reads
-// its pixels, sends it the close message and types keys with XTest.
+// its pixels, sends it the close message, types keys and clicks with XTest.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -40,6 +40,18 @@ void sendClose(Display* display, Window window);
 
 // Gives the window the keyboard focus and types the key with `keysym` (press and release).
 void typeKey(Display* display, Window window, unsigned long keysym);
+
+// The window's name (empty when it has none or is gone).
+std::string windowName(Display* display, Window window);
+
+// The window that has the keyboard focus (0 for none, 1 for "the window under the pointer").
+Window focusedWindow(Display* display);
+
+// Types the key with `keysym` (press and release) to whichever window has the focus.
+void typeKeyToFocus(Display* display, unsigned long keysym);
+
+// Moves the pointer to (x, y) in the window's coordinates and clicks the left button there.
+void clickAt(Display* display, Window window, int x, int y);
 
 // Writes the picture as a PNG file (uncompressed deflate blocks). False on failure.
 bool writePng(const std::string& path, const Picture& picture);

@@ -7,7 +7,7 @@
 namespace rt {
 namespace {
 
-class StderrMessageBox final : public MessageBoxPresenter {
+class HeadlessMessageBox final : public MessageBoxPresenter {
  public:
   MessageBoxAnswer show(std::string_view caption, std::string_view text,
                         MessageBoxButtons) override {
@@ -20,8 +20,8 @@ class StderrMessageBox final : public MessageBoxPresenter {
 
 }  // namespace
 
-MessageBoxPresenter& platformMessageBox() {
-  static StderrMessageBox presenter;
+MessageBoxPresenter& headlessMessageBox() {
+  static HeadlessMessageBox presenter;
   return presenter;
 }
 

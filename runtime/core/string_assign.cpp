@@ -16,6 +16,8 @@ using namespace strings;
 
 namespace {
 
+constexpr int32_t kFreedSlotsBeforeSqueeze = 64;
+
 void copyBytes(char* to, const char* from, size_t count) {
   if (count > 0) std::memmove(to, from, count);
 }
@@ -88,8 +90,14 @@ void storeIntoVariable(RtString* target, const RtString* source) {
   // A heap temporary source never gets here (it is stolen), so the next live text is a real
   // neighbour that the value must not run into.
   const RtString* next = nullptr;
-  for (int32_t i = index + 1; i < engine.heapCount && next == nullptr; ++i)
+  int32_t freedSlots = 0;
+  for (int32_t i = index + 1; i < engine.heapCount && next == nullptr; ++i) {
     next = engine.heapList[i];
+    freedSlots += next == nullptr;
+  }
+  // Variables that keep moving leave freed slots behind them; squeezing them out once a search
+  // has to step over many keeps every later search short.
+  if (freedSlots > kFreedSlotsBeforeSqueeze) squeezeHeapList();
   if (next != nullptr) {
     if (next->text < engine.heap + newEnd) {
       relocate(target, source, true);
@@ -99,7 +107,7 @@ void storeIntoVariable(RtString* target, const RtString* source) {
     return;
   }
   // Only freed slots follow: the target becomes the last text.
-  engine.heapCount = index + 1;
+  engine.heapCount = target->areaIndex + 1;
   if (newEnd <= engine.heapSize) {
     storeInPlace(target, source);
     engine.fillMark = newEnd;

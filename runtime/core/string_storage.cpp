@@ -161,18 +161,22 @@ void compactHeap(size_t request) {
   }
 }
 
+void squeezeHeapList() {
+  int32_t kept = 0;
+  for (int32_t i = 0; i < engine.heapCount; ++i) {
+    RtString* live = engine.heapList[i];
+    if (live == nullptr) continue;
+    live->areaIndex = kept;
+    engine.heapList[kept++] = live;
+  }
+  engine.heapCount = kept;
+}
+
 void appendToHeapList(RtString* s) {
   if (engine.heapCount == engine.heapRoom) {
     // Full: squeeze out freed slots first; double only when that leaves the list half full.
-    int32_t kept = 0;
-    for (int32_t i = 0; i < engine.heapCount; ++i) {
-      RtString* live = engine.heapList[i];
-      if (live == nullptr) continue;
-      live->areaIndex = kept;
-      engine.heapList[kept++] = live;
-    }
-    engine.heapCount = kept;
-    if (kept >= engine.heapRoom / 2)
+    squeezeHeapList();
+    if (engine.heapCount >= engine.heapRoom / 2)
       engine.heapList = doubleSlots(engine.heapList, engine.heapRoom, 510);
   }
   engine.heapList[engine.heapCount] = s;

@@ -83,6 +83,8 @@ void unlistTemporary(RtString* s);
 void compactHeap(size_t request);
 // Appends `s` as the last heap-list entry and sets its area index (tidies or grows the list).
 void appendToHeapList(RtString* s);
+// Drops the freed slots from the heap list, renumbering the live strings' area indices.
+void squeezeHeapList();
 // Marks the heap-list slot of `s` freed; the text's bytes are not touched.
 void clearHeapSlot(RtString* s);
 // Frees the heap text of `s`: clears its slot, trims freed slots off the list's end and moves

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <thread>
 
 namespace x11driver {
@@ -121,10 +122,23 @@ void sendClose(Display* display, Window window) {
 }
 
 void typeKey(Display* display, Window window, unsigned long keysym) {
+  typeKeyWith(display, window, {}, keysym);
+}
+
+void typeKeyWith(Display* display, Window window, std::initializer_list<unsigned long> modifiers,
+                 unsigned long keysym) {
   XSetInputFocus(display, window, RevertToParent, CurrentTime);
+  for (unsigned long modifier : modifiers) sendKey(display, modifier, true);
+  sendKey(display, keysym, true);
+  sendKey(display, keysym, false);
+  for (auto modifier = std::rbegin(modifiers); modifier != std::rend(modifiers); ++modifier) {
+    sendKey(display, *modifier, false);
+  }
+}
+
+void sendKey(Display* display, unsigned long keysym, bool down) {
   KeyCode code = XKeysymToKeycode(display, keysym);
-  XTestFakeKeyEvent(display, code, True, CurrentTime);
-  XTestFakeKeyEvent(display, code, False, CurrentTime);
+  XTestFakeKeyEvent(display, code, down ? True : False, CurrentTime);
   XFlush(display);
 }
 

@@ -5,6 +5,7 @@
 #include <X11/Xlib.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,15 @@ void sendClose(Display* display, Window window);
 
 // Gives the window the keyboard focus and types the key with `keysym` (press and release).
 void typeKey(Display* display, Window window, unsigned long keysym);
+
+// Gives the window the keyboard focus and types the key with `keysym` while the keys with
+// `modifiers` (keysyms such as XK_Control_L) are held: modifiers down in order, the key down
+// and up, modifiers up in reverse order.
+void typeKeyWith(Display* display, Window window, std::initializer_list<unsigned long> modifiers,
+                 unsigned long keysym);
+
+// Presses (`down`) or releases the key with `keysym`, wherever the focus is.
+void sendKey(Display* display, unsigned long keysym, bool down);
 
 // The window's name (empty when it has none or is gone).
 std::string windowName(Display* display, Window window);

@@ -145,7 +145,9 @@ TEST(KeyTranslationTest, EveryResultIsNothingACharacterOrAWholeExtendedCode) {
       EXPECT_TRUE(result >= 0 && result <= 0xFFFF && (result < 256 || (result & 0xFF) == 0))
           << index << " column " << c << " = " << result;
     }
-    if (index < kKeypadRecordBase) EXPECT_EQ(r.numLock | r.numLockShift, 0) << index;
+    if (index < kKeypadRecordBase) {
+      EXPECT_EQ(r.numLock | r.numLockShift, 0) << index;
+    }
   }
 }
 

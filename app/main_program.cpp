@@ -4,8 +4,9 @@
 #include "app/plotter_text.h"
 #include "app/spot_log.h"
 #include "runtime/core/delay.h"
-#include "runtime/core/key_queue.h"
 #include "runtime/core/program_end.h"
+#include "runtime/core/read_key.h"
+#include "runtime/core/shell_launch.h"
 #include "runtime/core/statement.h"
 #include "runtime/display/menu_bar.h"
 #include "runtime/display/window_title.h"
@@ -16,17 +17,6 @@
 
 namespace app {
 namespace {
-
-// PENDING-KEYS: interim until the runtime's readKey and editor launch land.
-rt::RtString* readKeyInterim() {
-  rt::KeyEntry key;
-  if (!rt::takeKey(key)) return rt::newStringFromText("");
-  rt::RtString* s = rt::newString(key.character != 0 || key.scan == 0 ? 1 : 2, true);
-  s->text[0] = static_cast<char>(key.character);
-  if (s->length == 2) s->text[1] = static_cast<char>(key.scan);
-  return s;
-}
-void openInTextEditorInterim(const rt::RtString&) {}
 
 // Lines 79 to 89 (and 92 to 102): one item inserted from a fresh copy of the blank record.
 void insertItem(rt::Steps& steps, PlotterState& s, int32_t firstLine, const char* caption, int32_t& itemId) {
@@ -56,7 +46,7 @@ void pollItem(rt::Steps& steps, PlotterState& s, int32_t firstLine, int32_t item
     poll.currentHighlight = static_cast<int32_t>(s.menuItemRecord.fState & rt::kMenuItemHighlighted);
   });
   if (steps.when(firstLine + 3, [&] { return poll.previousHighlight == 0 && poll.currentHighlight != 0; })) {
-    steps(firstLine + 4, [&] { openInTextEditorInterim(*text(file)); });
+    steps(firstLine + 4, [&] { rt::openInTextEditor(*text(file)); });
   }
 }
 
@@ -102,7 +92,7 @@ void refreshPass(rt::Steps& steps, PlotterState& s) {
     steps(241, [&] { s.cycleCount = 0; });
     rereadSpotLog(steps, s);
   }
-  steps(295, [&] { rt::assignString(s.keyText, readKeyInterim()); });
+  steps(295, [&] { rt::assignString(s.keyText, rt::readKey()); });
   if (steps.when(296, [&] { return rt::stringsEqual(s.keyText, rt::charString(27)) != 0; })) {
     rt::endProgram();
   }

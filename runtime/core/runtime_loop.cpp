@@ -42,8 +42,10 @@ void runtimeLoopThread() {
       continue;
     }
     if (suspended != 0) {
-      // One last frame before a foreground command takes over.
-      displaySuspended.store(-1, std::memory_order_release);
+      // One last frame before a foreground command takes over. Only a 1 becomes -1: the
+      // command may already have ended and cleared the flag, which must then stay 0.
+      int32_t started = 1;
+      if (!displaySuspended.compare_exchange_strong(started, -1, std::memory_order_acq_rel)) continue;
       buildFrameIfAutomatic();
       retraceInProgress.store(0, std::memory_order_relaxed);
       continue;

@@ -16,12 +16,12 @@ namespace {
 // The internal commands of the original platform's command interpreter: they name no program
 // file, so only the interpreter can run them.
 constexpr std::array<std::string_view, 46> kInternalCommands{
-    "ASSOC",  "BREAK",    "BCDBOOT", "BCDEDIT", "CALL",   "CD",       "CHDIR",    "CLS",
-    "COLOR",  "COPY",     "DATE",    "DEFRAG",  "DEL",    "DIR",      "ECHO",     "ENDLOCAL",
-    "ERASE",  "FOR",      "FTYPE",   "GOTO",    "GRAFTABL", "IF",     "MD",       "MKDIR",
-    "MKLINK", "MOVE",     "PATH",    "PAUSE",   "POPD",   "PROMPT",   "PUSHD",    "RD",
-    "REM",    "REN",      "RENAME",  "RMDIR",   "SET",    "SETLOCAL", "SHIFT",    "START",
-    "TIME",   "TITLE",    "TYPE",    "VER",     "VERIFY", "VOL",
+    "ASSOC",  "BREAK", "BCDBOOT", "BCDEDIT", "CALL",     "CD",       "CHDIR", "CLS",
+    "COLOR",  "COPY",  "DATE",    "DEFRAG",  "DEL",      "DIR",      "ECHO",  "ENDLOCAL",
+    "ERASE",  "FOR",   "FTYPE",   "GOTO",    "GRAFTABL", "IF",       "MD",    "MKDIR",
+    "MKLINK", "MOVE",  "PATH",    "PAUSE",   "POPD",     "PROMPT",   "PUSHD", "RD",
+    "REM",    "REN",   "RENAME",  "RMDIR",   "SET",      "SETLOCAL", "SHIFT", "START",
+    "TIME",   "TITLE", "TYPE",    "VER",     "VERIFY",   "VOL",
 };
 
 constexpr std::string_view kDefaultInterpreter = "/bin/sh";
@@ -35,7 +35,7 @@ constexpr int32_t kFullScreenWaitMs = 2000;
 
 // The window thread writes fullScreenMode; this thread only reads it, atomically.
 int32_t currentFullScreenMode() {
-  return std::atomic_ref<int32_t>(windowState().fullScreenMode).load(std::memory_order_relaxed);
+  return windowState().fullScreenMode.load(std::memory_order_relaxed);
 }
 
 void waitForFullScreenMode(bool windowed) {
@@ -73,7 +73,7 @@ void waitWithDisplaySuspended(const ChildProcess& child) {
 
 // A file name as xdg-open's argument: a name that begins with "-" would be taken as an option.
 std::string documentArgument(std::string_view name) {
-  std::string argument = name.front() == '-' ? "./" : "";
+  std::string argument = !name.empty() && name.front() == '-' ? "./" : "";
   argument.append(name);
   return argument;
 }

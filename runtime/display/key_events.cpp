@@ -148,7 +148,7 @@ void requestBreak() {
 void stepFullScreenCycle() {
   WindowState& window = windowState();
   int32_t pending = fullScreenRequest.load(std::memory_order_relaxed);
-  int32_t mode = pending != -1 ? pending : window.fullScreenMode;
+  int32_t mode = pending != -1 ? pending : window.fullScreenMode.load(std::memory_order_relaxed);
   bool smooth = window.fullScreenSmooth;
   if (mode == 2 && smooth) {
     mode = 0;  // the smoothing flag stays as it is
@@ -250,11 +250,11 @@ void pressLocked(int32_t code) {
   if (code == kZeroCodeKey) code = 0;  // 9
   if (code >= 0 && code <= 255) {
     queueCharacterKey(code);
-  } else if (isKeypadKey(code) || isKeypadNavigationKey(code) || code <= 0xFFFF) {
-    if (code > 0) queueExtendedKey(code, insertWasHeld);
-  } else {
+  } else if (isKeypadKey(code) || isKeypadNavigationKey(code) || (code > 255 && code <= 0xFFFF)) {
+    queueExtendedKey(code, insertWasHeld);
+  } else if (code > 0xFFFF) {
     recordStateKey(code, scrollLockWasHeld);
-  }
+  }  // a negative code is no key: nothing to queue
 }
 
 void releaseLocked(int32_t code) {

@@ -21,7 +21,7 @@ struct WindowState {
   bool forceRedraw = false;
   int32_t resizeLocked = 1;
   int32_t resizeStretchMode = 0;
-  int32_t fullScreenMode = 0;
+  std::atomic<int32_t> fullScreenMode{0};  // read by the program thread around shell commands
   bool fullScreenSmooth = false;
 };
 

@@ -53,15 +53,16 @@ DialogLayout layoutDialog(std::string_view caption, std::string_view text,
   layout.lines = splitMessageLines(text);
 
   int contentWidth = font.textWidthPx(caption);
-  for (std::string_view line : layout.lines) contentWidth = std::max(contentWidth, font.textWidthPx(line));
+  for (std::string_view line : layout.lines)
+    contentWidth = std::max(contentWidth, font.textWidthPx(line));
 
   const int buttonHeight = glyphHeight + kButtonPaddingPx;
   int rowWidth = 0;
   for (const ButtonSpec& spec : buttonSpecs(buttons)) {
     int width = std::max(kMinButtonWidthPx, font.textWidthPx(spec.label) + 2 * kButtonPaddingPx);
     if (rowWidth > 0) rowWidth += kButtonGapPx;
-    layout.buttons.push_back({spec.answer, spec.label, {rowWidth, 0, width, buttonHeight},
-                              spec.isDefault});
+    layout.buttons.push_back(
+        {spec.answer, spec.label, {rowWidth, 0, width, buttonHeight}, spec.isDefault});
     rowWidth += width;
   }
 

@@ -54,8 +54,7 @@ std::vector<std::string_view> splitMessageLines(std::string_view text);
 // enough for the widest of them, but never wider than `maxWidthPx` (longer lines are cut off
 // at the edge). The layout's lines point into `text`, which must outlive it.
 DialogLayout layoutDialog(std::string_view caption, std::string_view text,
-                          MessageBoxButtons buttons, const DialogFontMetrics& font,
-                          int maxWidthPx);
+                          MessageBoxButtons buttons, const DialogFontMetrics& font, int maxWidthPx);
 
 // The keys the dialog acts on; every other key is Other.
 enum class DialogKey { Other, Y, N, Enter, Escape };

@@ -6,7 +6,8 @@
 // inside as well as naming the window with it (with no window manager there is no title bar),
 // shows the text line by line and offers Yes and No, or OK. It takes the keyboard focus once it
 // is on screen; Y, N, Enter and Escape answer, and so does a click on a button (press and
-// release on the same button). With no display the headless presenter answers instead.
+// release on the same button). With no display the headless presenter answers instead; a
+// dialog destroyed by another client answers Failed, like a box that could not be shown.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -50,7 +51,7 @@ class X11Dialog {
  public:
   X11Dialog(Display* display, std::string_view caption, std::string_view text,
             MessageBoxButtons buttons)
-      : display_(display), caption_(caption), buttons_(buttons) {
+      : display_(display), caption_(caption), text_(text), buttons_(buttons) {
     const int screen = DefaultScreen(display_);
     font_ = XLoadQueryFont(display_, "fixed");
     if (font_ == nullptr) {
@@ -76,9 +77,9 @@ class X11Dialog {
                                   static_cast<unsigned>(layout_.widthPx),
                                   static_cast<unsigned>(layout_.heightPx), 1, ink_, face_);
     describeWindow(x, y);
-    XSelectInput(display_, window_,
-                 ExposureMask | KeyPressMask | ButtonPressMask | ButtonReleaseMask |
-                     StructureNotifyMask);
+    XSelectInput(
+        display_, window_,
+        ExposureMask | KeyPressMask | ButtonPressMask | ButtonReleaseMask | StructureNotifyMask);
     gc_ = XCreateGC(display_, window_, 0, nullptr);
     XSetForeground(display_, gc_, ink_);
     if (font_ != nullptr && fontLoaded_) XSetFont(display_, gc_, font_->fid);
@@ -88,7 +89,7 @@ class X11Dialog {
 
   ~X11Dialog() {
     XFreeGC(display_, gc_);
-    XDestroyWindow(display_, window_);
+    if (!destroyed_) XDestroyWindow(display_, window_);
     if (font_ != nullptr) {
       if (fontLoaded_) {
         XFreeFont(display_, font_);
@@ -134,13 +135,19 @@ class X11Dialog {
           }
           pressed.reset();
           break;
+        case DestroyNotify:
+          // Destroyed from outside (another client): the box can no longer be shown.
+          if (event.xdestroywindow.window == window_) {
+            destroyed_ = true;
+            answer = MessageBoxAnswer::Failed;
+          }
+          break;
         case ClientMessage:
           if (static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow_) {
             answer = answerForClose(buttons_);
           }
           break;
-        default:
-          break;
+        default: break;
       }
       if (answer.has_value()) return *answer;
     }
@@ -197,6 +204,11 @@ class X11Dialog {
                       XInternAtom(display_, "_NET_WM_STATE_MODAL", False)};
     XChangeProperty(display_, window_, state, XA_ATOM, 32, PropModeReplace,
                     reinterpret_cast<unsigned char*>(states), 2);
+
+    // The message as text, for screen readers and test drivers that cannot read the picture.
+    Atom message = XInternAtom(display_, "FERLANG_MESSAGE", False);
+    XChangeProperty(display_, window_, message, XA_STRING, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(text_.data()), textLength(text_));
   }
 
   void takeFocus() {
@@ -243,6 +255,7 @@ class X11Dialog {
 
   Display* display_;
   std::string_view caption_;
+  std::string_view text_;
   MessageBoxButtons buttons_;
   XFontStruct* font_ = nullptr;
   bool fontLoaded_ = true;  // false: font_ only describes the server's default font
@@ -253,6 +266,7 @@ class X11Dialog {
   GC gc_ = nullptr;
   Atom deleteWindow_ = None;
   bool focused_ = false;
+  bool destroyed_ = false;
 };
 
 class X11MessageBox final : public MessageBoxPresenter {

@@ -45,8 +45,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: dialog_probe main|thread|window yesno|ok <caption> <text>\n");
     return 2;
   }
-  buttons = std::strcmp(argv[2], "ok") == 0 ? rt::MessageBoxButtons::Ok
-                                            : rt::MessageBoxButtons::YesNo;
+  buttons =
+      std::strcmp(argv[2], "ok") == 0 ? rt::MessageBoxButtons::Ok : rt::MessageBoxButtons::YesNo;
   caption = argv[3];
   text = argv[4];
   if (std::strcmp(argv[1], "thread") == 0) {

@@ -127,6 +127,12 @@ std::string readAll(int fd) {
   return text;
 }
 
+// Types a key to whichever window has the focus, without moving the focus.
+void typeToFocus(Display* display, unsigned long keysym) {
+  x11driver::sendKey(display, keysym, true);
+  x11driver::sendKey(display, keysym, false);
+}
+
 class DialogTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -149,7 +155,8 @@ class DialogTest : public ::testing::Test {
     auto deadline = Clock::now() + 5s;
     while (Clock::now() < deadline) {
       picture.picture = x11driver::capture(display, dialog);
-      bool drawn = !picture.picture.pixels.empty() && picture.buttons().size() == (buttons == "ok" ? 1u : 2u);
+      bool drawn = !picture.picture.pixels.empty() &&
+                   picture.buttons().size() == (buttons == "ok" ? 1u : 2u);
       if (drawn && x11driver::focusedWindow(display) == dialog) return dialog;
       std::this_thread::sleep_for(10ms);
     }
@@ -186,7 +193,7 @@ TEST_F(DialogTest, ShowsTheCaptionAsWindowNameAndDrawsCaptionAndEveryLine) {
   for (int y = 0; y < separator; ++y) captionDrawn = captionDrawn || picture.inkInRow(y, 0, 200);
   EXPECT_TRUE(captionDrawn);
   EXPECT_EQ(picture.textLineCount(), 3);
-  x11driver::typeKeyToFocus(display, XK_y);
+  typeToFocus(display, XK_y);
   EXPECT_EQ(finish(), "answer 6\n");
 }
 
@@ -222,7 +229,7 @@ TEST_F(DialogTest, KeysAndClicksGiveTheirAnswers) {
       x11driver::clickAt(display, dialog, button.centreX(), button.bottom - 8);
     }
     for (unsigned long key : c.keys) {
-      x11driver::typeKeyToFocus(display, key);
+      typeToFocus(display, key);
       std::this_thread::sleep_for(20ms);
     }
     EXPECT_EQ(finish(), c.answer) << c.name;
@@ -234,18 +241,19 @@ TEST_F(DialogTest, AClickBesideTheButtonsDoesNotAnswer) {
   ASSERT_NE(dialog, 0u);
   std::vector<Button> buttons = picture.buttons();
   ASSERT_EQ(buttons.size(), 2u);
-  x11driver::clickAt(display, dialog, (buttons[0].right + buttons[1].left) / 2, buttons[0].bottom - 8);
+  x11driver::clickAt(display, dialog, (buttons[0].right + buttons[1].left) / 2,
+                     buttons[0].bottom - 8);
   x11driver::clickAt(display, dialog, 4, 4);
   std::this_thread::sleep_for(200ms);
   EXPECT_NE(x11driver::findWindow(display, "Probe beside", 0), 0u) << "the dialog closed";
-  x11driver::typeKeyToFocus(display, XK_n);
+  typeToFocus(display, XK_n);
   EXPECT_EQ(finish(), "answer 7\n");
 }
 
 TEST_F(DialogTest, WorksFromAWorkerThread) {
   Window dialog = show("thread", "yesno", "Probe thread", "From a worker thread");
   ASSERT_NE(dialog, 0u);
-  x11driver::typeKeyToFocus(display, XK_y);
+  typeToFocus(display, XK_y);
   EXPECT_EQ(finish(), "answer 6\n");
 }
 
@@ -253,8 +261,16 @@ TEST_F(DialogTest, WorksBesideTheRuntimesWindowAndTheProcessStillEndsWithStatus0
   Window dialog = show("window", "yesno", "Probe window", "Line:244\nBeside the window");
   ASSERT_NE(dialog, 0u);
   EXPECT_NE(x11driver::findWindow(display, "Untitled", 0), 0u) << "the runtime's window is gone";
-  x11driver::typeKeyToFocus(display, XK_n);
+  typeToFocus(display, XK_n);
   EXPECT_EQ(finish(), "answer 7\n");
+}
+
+TEST_F(DialogTest, ADialogDestroyedByAnotherClientAnswersFailed) {
+  Window dialog = show("main", "yesno", "Probe destroyed", "Line:1\nSome message\nContinue?");
+  ASSERT_NE(dialog, 0u);
+  XDestroyWindow(display, dialog);
+  XFlush(display);
+  EXPECT_EQ(finish(), "answer 0\n");
 }
 
 TEST_F(DialogTest, WithNoDisplayTheMessageGoesToStandardErrorAndTheAnswerIsFailed) {

@@ -4,7 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <set>
+#include <utility>
 #include <string>
 #include <thread>
 
@@ -89,11 +93,19 @@ TEST_F(PlotterWindowTest, WorkedExampleAppearsInTheWindow) {
   Window window = startAndWaitForChart();
   ASSERT_NE(window, 0u);
   EXPECT_EQ(at(5, 5), kBackground);
-  // Class 2 markers in colour 12 centred at (267, 228): exactly the pixels of radii 3, 2, 1.
-  const int marked[][2] = {{0, 0}, {0, 3}, {3, 0}, {0, -3}, {-3, 0}, {0, 2}, {2, 0}, {0, 1}, {1, 0}, {-1, 0}, {0, -1}};
-  for (const auto& m : marked) EXPECT_EQ(at(267 + m[0], 228 + m[1]), kLightRed) << m[0] << "," << m[1];
-  EXPECT_EQ(at(267 + 4, 228), kWhite);
-  EXPECT_EQ(at(267, 228 - 4), kWhite);
+  // Class 2 markers in colour 12 centred at (267, 228): the centre pixel and exactly the
+  // circle pixels of radii 3, 2 and 1 (one octant each, mirrored), nothing else nearby.
+  std::set<std::pair<int, int>> marker = {{0, 0}};
+  for (auto [x, y] : {std::pair{1, 0}, {0, 1}, {2, 0}, {2, 1}, {1, 2}, {0, 2}, {3, 0}, {3, 1}, {2, 2}, {1, 3}, {0, 3}}) {
+    for (int sx : {1, -1}) {
+      for (int sy : {1, -1}) marker.insert({sx * x, sy * y});
+    }
+  }
+  for (int dy = -5; dy <= 5; ++dy) {
+    for (int dx = -5; dx <= 5; ++dx) {
+      EXPECT_EQ(at(267 + dx, 228 + dy), marker.count({dx, dy}) ? kLightRed : kWhite) << dx << "," << dy;
+    }
+  }
   // The unmatched spot: one black pixel at (608, 132).
   EXPECT_EQ(at(608, 132), kBlack);
   EXPECT_EQ(at(607, 132), kWhite);
@@ -133,6 +145,70 @@ TEST_F(PlotterWindowTest, EscapeShowsThePromptOnTheLastRowAndTheNextKeyEndsWithS
   EXPECT_TRUE(e2e::isRunning(pid)) << "the program waits for a key after the prompt";
   x11driver::typeKey(display, window, XK_space);
   EXPECT_EQ(e2e::waitForExit(pid, 3000), 0);
+  pid = 0;
+}
+
+// Finds the error dialog, checks its caption and message, and answers No; the process must
+// then end with status 0.
+void expectDialogAndAnswerNo(Display* display, pid_t pid, const std::string& caption, const std::string& message) {
+  Window dialog = x11driver::findWindow(display, caption, 10000);
+  ASSERT_NE(dialog, 0u) << "no dialog named " << caption;
+  EXPECT_EQ(x11driver::stringProperty(display, dialog, "FERLANG_MESSAGE"), message);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));  // mapped and focused
+  x11driver::typeKey(display, dialog, XK_n);
+  EXPECT_EQ(e2e::waitForExit(pid, 5000), 0);
+}
+
+TEST_F(PlotterWindowTest, MissingSettingsFileShowsError53AtLine146AndNoEndsWithStatus0) {
+  pid = e2e::startProgram(program.path(), "/tmp");
+  expectDialogAndAnswerNo(display, pid, "Unhandled Error #53", "Line:146\nFile not found\nContinue?");
+  pid = 0;
+}
+
+TEST_F(PlotterWindowTest, MissingLogShowsError53AtLine243AndNoEndsWithStatus0) {
+  writeFile("Ferlang.SET", "absent.log\r\nA\r\nB\r\nC\r\nD\r\nE\r\nF\r\n");
+  pid = e2e::startProgram(program.path(), "/tmp");
+  expectDialogAndAnswerNo(display, pid, "Unhandled Error #53", "Line:243\nFile not found\nContinue?");
+  pid = 0;
+}
+
+// The menu items hand their files to the desktop's opener: a stand-in xdg-open on PATH records
+// what it was given. One click launches once.
+TEST_F(PlotterWindowTest, MenuItemsOpenTheSettingsAndHelpFilesOncePerClick) {
+  writeFile("Ferlang.SET", kSettings);
+  writeFile("spots.log", kLog);
+  writeFile("Ferlang Help.txt", "help\n");
+  const std::string record = program.folder() + "/opened.txt";
+  writeFile("xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + record + "'\n");
+  std::filesystem::permissions(program.folder() + "/xdg-open", std::filesystem::perms::owner_all);
+  const char* oldPath = std::getenv("PATH");
+  std::string savedPath = oldPath != nullptr ? oldPath : "";
+  setenv("PATH", (program.folder() + ":" + savedPath).c_str(), 1);
+  Window window = startAndWaitForChart();
+  setenv("PATH", savedPath.c_str(), 1);
+  ASSERT_NE(window, 0u);
+
+  auto opened = [&] {
+    std::ifstream in(record);
+    std::string all, line;
+    while (std::getline(in, line)) all += line + "|";
+    return all;
+  };
+  auto waitFor = [&](const std::string& expected) {
+    auto deadline = Clock::now() + std::chrono::seconds(5);
+    while (opened() != expected && Clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return opened();
+  };
+  x11driver::clickAt(display, window, 20, kStrip / 2);  // "Edit setup file"
+  EXPECT_EQ(waitFor("Ferlang.SET|"), "Ferlang.SET|");
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));  // several passes: no second launch
+  EXPECT_EQ(opened(), "Ferlang.SET|");
+  x11driver::clickAt(display, window, 4 + 15 * 8 + 16 + 12, kStrip / 2);  // "Help"
+  EXPECT_EQ(waitFor("Ferlang.SET|Ferlang Help.txt|"), "Ferlang.SET|Ferlang Help.txt|");
+  x11driver::sendClose(display, window);
+  EXPECT_EQ(e2e::waitForExit(pid, 5000), 0);
   pid = 0;
 }
 

@@ -157,13 +157,6 @@ Window focusedWindow(Display* display) {
   return focus;
 }
 
-void typeKeyToFocus(Display* display, unsigned long keysym) {
-  KeyCode code = XKeysymToKeycode(display, keysym);
-  XTestFakeKeyEvent(display, code, True, CurrentTime);
-  XTestFakeKeyEvent(display, code, False, CurrentTime);
-  XFlush(display);
-}
-
 void clickAt(Display* display, Window window, int x, int y) {
   Window root = DefaultRootWindow(display), child = 0;
   int rootX = 0, rootY = 0;
@@ -215,6 +208,22 @@ bool writePng(const std::string& path, const Picture& picture) {
   if (file == nullptr) return false;
   bool ok = std::fwrite(png.data(), 1, png.size(), file) == png.size();
   return std::fclose(file) == 0 && ok;
+}
+
+std::string stringProperty(Display* display, Window window, const char* name) {
+  Atom property = XInternAtom(display, name, True);
+  if (property == None) return {};
+  Atom type = None;
+  int format = 0;
+  unsigned long items = 0, remaining = 0;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(display, window, property, 0, 65536, False, AnyPropertyType, &type, &format,
+                         &items, &remaining, &data) != Success || data == nullptr) {
+    return {};
+  }
+  std::string value(reinterpret_cast<char*>(data), format == 8 ? items : 0);
+  XFree(data);
+  return value;
 }
 
 }  // namespace x11driver

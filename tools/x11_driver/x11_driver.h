@@ -54,11 +54,11 @@ void sendKey(Display* display, unsigned long keysym, bool down);
 // The window's name (empty when it has none or is gone).
 std::string windowName(Display* display, Window window);
 
+// A STRING property of the window (such as the message of a Ferlang dialog), empty when absent.
+std::string stringProperty(Display* display, Window window, const char* name);
+
 // The window that has the keyboard focus (0 for none, 1 for "the window under the pointer").
 Window focusedWindow(Display* display);
-
-// Types the key with `keysym` (press and release) to whichever window has the focus.
-void typeKeyToFocus(Display* display, unsigned long keysym);
 
 // Moves the pointer to (x, y) in the window's coordinates and clicks the left button there.
 void clickAt(Display* display, Window window, int x, int y);

@@ -18,15 +18,6 @@ class HeldKeysTest : public ::testing::Test {
   static uint8_t byteAt(size_t offset) { return lowMemory()[offset]; }
 };
 
-TEST_F(HeldKeysTest, LeftShiftAndRightCtrlGiveTheLegacyStatusBytes) {
-  addHeldKey(100304);  // left Shift
-  addHeldKey(100305);  // right Ctrl
-  refreshKeyboardStatus();
-  EXPECT_EQ(byteAt(kKeyStatusOffset1), 0x06);
-  EXPECT_EQ(byteAt(kKeyStatusOffset2) & 0x01, 0);
-  EXPECT_EQ(byteAt(kKeyStatusOffset3), 0x11);
-}
-
 TEST_F(HeldKeysTest, EachStatusBitFollowsItsKey) {
   const struct {
     int32_t code;

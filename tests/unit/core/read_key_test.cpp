@@ -61,38 +61,12 @@ TEST_F(ReadKeyTest, QueuedPairsReadAsOneOrTwoBytes) {
   EXPECT_EQ(read(), "");
 }
 
-TEST_F(ReadKeyTest, TwentyKeysWithoutReadingKeepTheFirstFifteen) {
-  for (int i = 0; i < 20; ++i) enqueueKey(static_cast<uint8_t>('A' + i), 0);
-  std::string all;
-  for (std::string key = read(); !key.empty(); key = read()) all += key;
-  EXPECT_EQ(all, "ABCDEFGHIJKLMNO");
-}
-
-TEST_F(ReadKeyTest, ReadingAdvancesTheHeadAndWrapsAtTheEndOfTheRing) {
-  for (int round = 0; round < 40; ++round) {
-    enqueueKey(static_cast<uint8_t>('a' + round % 26), 0);
-    EXPECT_EQ(read(), std::string(1, static_cast<char>('a' + round % 26))) << round;
-    uint8_t head = lowMemory()[kKeyBufferHeadOffset];
-    EXPECT_TRUE(head >= 0x1E && head <= 0x3C && head % 2 == 0) << int(head);
-  }
-}
-
 TEST_F(ReadKeyTest, PendingErrorGivesTheEmptyStringAndLeavesTheKeyWaiting) {
   enqueueKey('x', 45);
   pendingError = 5;
   EXPECT_EQ(read(), "");
   pendingError = 0;
   EXPECT_EQ(read(), "x");
-}
-
-TEST_F(ReadKeyTest, ReadStringsAreReleasedWithTheStatement) {
-  enqueueKey('q', 16);
-  int32_t before = tempStackTop();
-  RtString* key = readKey();
-  EXPECT_EQ(tempStackTop(), before + 1);
-  EXPECT_EQ(key->view(), "q");
-  releaseTempsAbove(before);
-  EXPECT_EQ(tempStackTop(), before);
 }
 
 // A writer thread stands in for DisplayThread: every key it queues is read exactly once, in

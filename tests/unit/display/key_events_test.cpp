@@ -277,14 +277,6 @@ TEST_F(KeyEventsTest, LeftShiftAndRightCtrlHeldGiveTheStatusBytes) {
   EXPECT_EQ(lowMemory()[kKeyStatusOffset3], 0x10);
 }
 
-TEST_F(KeyEventsTest, TheCodeZeroIsHeldAsItsStandIn) {
-  keyPressed(0);
-  EXPECT_EQ(keyIsHeld(kZeroCodeKey), 1);
-  keyReleased(0);
-  EXPECT_EQ(keyIsHeld(kZeroCodeKey), 0);
-  EXPECT_EQ(queued(), (std::vector<Pair>{{0, 0}}));
-}
-
 TEST_F(KeyEventsTest, ScanCodeBufferRecordsPressesAndReleasesWithoutRepeats) {
   typeCharacter('a');
   keyPressed(kLeftShiftKey);

@@ -1,0 +1,255 @@
+// Keys typed into a real window with XTest, read by a probe program through readKey; Pause,
+// Ctrl+Break, Alt+Enter, the close box during a long delay, and the window title.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/e2e/process.h"
+#include "tools/x11_driver/x11_driver.h"
+
+// After the test framework: Xlib's macros (None, Bool, ...) would clash with its names.
+#include <X11/Xlib.h>
+#include <X11/keysym.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+constexpr const char* kTitle = "Ferlang keys probe";
+
+class KeysTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    display = x11driver::openDisplay();
+    ASSERT_NE(display, nullptr) << "the end-to-end tests need a display (scripts/test starts Xvfb)";
+  }
+  void TearDown() override {
+    if (pid > 0) e2e::waitForExit(pid, 0);  // kills a probe a failed test left running
+    if (display != nullptr) XCloseDisplay(display);
+  }
+
+  // Starts the probe in `mode` and waits for its window at 640 x 480, moved to the origin.
+  Window start(const std::string& mode = "") {
+    if (!mode.empty()) std::ofstream(file("probe-mode")) << mode;
+    pid = e2e::startProgram(program.path(), program.folder());
+    Window window = x11driver::findWindow(display, kTitle, 10000);
+    if (window == 0 || !waitForSize(window, 640, 480, 5000)) return 0;
+    x11driver::moveToOrigin(display, window);
+    return window;
+  }
+
+  std::string file(const char* name) const { return program.folder() + "/" + name; }
+
+  bool waitForFile(const char* name, int timeoutMs) const {
+    auto deadline = Clock::now() + milliseconds(timeoutMs);
+    while (!std::filesystem::exists(file(name))) {
+      if (Clock::now() > deadline) return false;
+      std::this_thread::sleep_for(milliseconds(5));
+    }
+    return true;
+  }
+
+  bool waitForSize(Window window, int width, int height, int timeoutMs) {
+    auto deadline = Clock::now() + milliseconds(timeoutMs);
+    while (Clock::now() < deadline) {
+      x11driver::Size size = x11driver::windowSize(display, window);
+      if (size.width == width && size.height == height) return true;
+      std::this_thread::sleep_for(milliseconds(5));
+    }
+    return false;
+  }
+
+  // The keys the probe has read so far, one line each.
+  std::vector<std::string> keysRead() const {
+    std::vector<std::string> lines;
+    std::ifstream in(file("keys.log"));
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+  }
+
+  std::vector<std::string> waitForKeys(size_t count, int timeoutMs) const {
+    auto deadline = Clock::now() + milliseconds(timeoutMs);
+    std::vector<std::string> lines = keysRead();
+    while (lines.size() < count && Clock::now() < deadline) {
+      std::this_thread::sleep_for(milliseconds(10));
+      lines = keysRead();
+    }
+    return lines;
+  }
+
+  // The colour of the probe's changing square.
+  uint32_t squareColour(Window window) {
+    x11driver::Picture picture = x11driver::capture(display, window);
+    return picture.pixels.empty() ? 0xFFFFFFFFu : picture.at(50, 50);
+  }
+
+  // True when the square shows a colour other than `from` within `timeoutMs`.
+  bool squareChanges(Window window, uint32_t from, int timeoutMs) {
+    auto deadline = Clock::now() + milliseconds(timeoutMs);
+    while (Clock::now() < deadline) {
+      if (squareColour(window) != from) return true;
+      std::this_thread::sleep_for(milliseconds(10));
+    }
+    return false;
+  }
+
+  e2e::TempProgram program{KEYS_PROBE_BINARY};
+  Display* display = nullptr;
+  pid_t pid = 0;
+};
+
+TEST_F(KeysTest, TypedKeysReachReadKeyWithTheirPcCodes) {
+  Window window = start();
+  ASSERT_NE(window, 0u);
+  const struct {
+    std::initializer_list<unsigned long> modifiers;
+    unsigned long key;
+    const char* expected;
+  } cases[] = {
+      {{}, XK_a, "61"},
+      {{XK_Shift_L}, XK_a, "41"},
+      {{XK_Control_L}, XK_a, "01"},
+      {{XK_Control_L}, XK_c, "03"},
+      {{XK_Alt_L}, XK_a, "00 1e"},
+      {{XK_Shift_L}, XK_1, "21"},
+      {{}, XK_space, "20"},
+      {{}, XK_Escape, "1b"},
+      {{}, XK_Return, "0d"},
+      {{}, XK_BackSpace, "08"},
+      {{XK_Shift_L}, XK_Tab, "00 0f"},
+      {{}, XK_F1, "00 3b"},
+      {{XK_Shift_L}, XK_F1, "00 54"},
+      {{}, XK_F12, "00 86"},
+      {{}, XK_Up, "00 48"},
+      {{XK_Control_L}, XK_Left, "00 73"},
+      {{}, XK_Home, "00 47"},
+      {{}, XK_Delete, "00 53"},
+      {{}, XK_KP_Delete, "00 53"},
+      {{}, XK_KP_Up, "00 48"},  // Num Lock is off on the test display
+  };
+  std::vector<std::string> expected;
+  for (const auto& c : cases) {
+    x11driver::typeKeyWith(display, window, c.modifiers, c.key);
+    expected.push_back(c.expected);
+    std::this_thread::sleep_for(milliseconds(40));  // fewer than 15 keys wait at any time
+  }
+  EXPECT_EQ(waitForKeys(expected.size(), 3000), expected);
+}
+
+TEST_F(KeysTest, PauseFreezesThePictureAndTheNextKeyResumesItWithoutBeingQueued) {
+  Window window = start();
+  ASSERT_NE(window, 0u);
+  ASSERT_TRUE(squareChanges(window, squareColour(window), 2000)) << "the probe animates";
+  x11driver::typeKey(display, window, XK_Pause);
+  std::this_thread::sleep_for(milliseconds(150));
+  uint32_t frozen = squareColour(window);
+  EXPECT_FALSE(squareChanges(window, frozen, 700)) << "the picture stays while paused";
+  x11driver::typeKey(display, window, XK_x);
+  EXPECT_TRUE(squareChanges(window, frozen, 2000)) << "a key resumes the program";
+  x11driver::typeKey(display, window, XK_y);
+  waitForKeys(1, 2000);
+  std::this_thread::sleep_for(milliseconds(100));
+  EXPECT_EQ(keysRead(), std::vector<std::string>{"79"}) << "x only ended the pause";
+}
+
+TEST_F(KeysTest, CtrlBreakEndsTheProgramWithStatus0) {
+  Window window = start();
+  ASSERT_NE(window, 0u);
+  x11driver::typeKeyWith(display, window, {XK_Control_L}, XK_Pause);
+  EXPECT_EQ(e2e::waitForExit(pid, 3000), 0);
+  pid = 0;
+}
+
+TEST_F(KeysTest, AltEnterFiveTimesReturnsToTheWindowAt640x480AndTheProgramKeepsRunning) {
+  Window window = start();
+  ASSERT_NE(window, 0u);
+  int screenWidth = DisplayWidth(display, DefaultScreen(display));
+  int screenHeight = DisplayHeight(display, DefaultScreen(display));
+  for (int press = 1; press <= 5; ++press) {
+    x11driver::typeKeyWith(display, window, {XK_Alt_L}, XK_Return);
+    if (press == 1) {
+      EXPECT_TRUE(waitForSize(window, screenWidth, screenHeight, 3000)) << "full screen";
+    } else {
+      std::this_thread::sleep_for(milliseconds(150));
+    }
+  }
+  EXPECT_TRUE(waitForSize(window, 640, 480, 3000));
+  x11driver::typeKey(display, window, XK_k);
+  EXPECT_EQ(waitForKeys(1, 2000), std::vector<std::string>{"6b"}) << "Alt+Enter queues nothing";
+  x11driver::sendClose(display, window);
+  EXPECT_EQ(e2e::waitForExit(pid, 3000), 0);
+  pid = 0;
+}
+
+TEST_F(KeysTest, ClosingTheWindowDuringA60SecondDelayEndsTheProcessWithin200Ms) {
+  Window window = start("delay");
+  ASSERT_NE(window, 0u);
+  ASSERT_TRUE(waitForFile("delaying", 5000));
+  std::this_thread::sleep_for(milliseconds(100));
+  auto closed = Clock::now();
+  x11driver::sendClose(display, window);
+  int status = e2e::waitForExit(pid, 5000);
+  auto took = std::chrono::duration_cast<milliseconds>(Clock::now() - closed);
+  pid = 0;
+  EXPECT_EQ(status, 0);
+  EXPECT_LT(took.count(), 200);
+  RecordProperty("closeMs", static_cast<int>(took.count()));
+  EXPECT_FALSE(std::filesystem::exists(file("delay-ended")));
+}
+
+// The names of the top-level windows that are not in `before`.
+std::vector<std::string> newWindowNames(Display* display, const std::set<Window>& before,
+                                        std::set<Window>* all = nullptr) {
+  std::vector<std::string> names;
+  Window root = DefaultRootWindow(display), parent = 0, *children = nullptr;
+  unsigned int count = 0;
+  if (XQueryTree(display, root, &root, &parent, &children, &count) == 0) return names;
+  for (unsigned int i = 0; i < count; ++i) {
+    if (all != nullptr) all->insert(children[i]);
+    if (before.count(children[i]) != 0) continue;
+    char* name = nullptr;
+    if (XFetchName(display, children[i], &name) != 0 && name != nullptr) {
+      names.emplace_back(name);
+      XFree(name);
+    }
+  }
+  if (children != nullptr) XFree(children);
+  return names;
+}
+
+TEST_F(KeysTest, ATitleSetBeforeTheWindowExistsIsItsNameWhenItAppears) {
+  std::set<Window> before;
+  newWindowNames(display, {}, &before);
+  pid = e2e::startProgram(program.path(), program.folder());
+  std::vector<std::string> names;
+  auto deadline = Clock::now() + milliseconds(10000);
+  while (names.empty() && Clock::now() < deadline) {
+    names = newWindowNames(display, before);
+    std::this_thread::sleep_for(milliseconds(1));
+  }
+  ASSERT_EQ(names.size(), 1u);
+  EXPECT_EQ(names[0], kTitle) << "the first name the window shows";
+  ASSERT_TRUE(waitForFile("title-set", 5000));
+  std::string when;
+  std::ifstream(file("title-set")) >> when;
+  EXPECT_EQ(when, "before-window");
+}
+
+TEST_F(KeysTest, ATitleChangedAfterTheWindowExistsIsFoundByItAtOnce) {
+  Window window = start("rename");
+  ASSERT_NE(window, 0u);
+  ASSERT_TRUE(waitForFile("renamed", 5000));
+  std::string result;
+  std::ifstream(file("renamed")) >> result;
+  EXPECT_EQ(result, "found");
+  EXPECT_EQ(x11driver::findWindow(display, "Ferlang keys probe renamed", 0), window);
+}
+
+}  // namespace

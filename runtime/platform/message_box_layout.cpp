@@ -58,11 +58,11 @@ DialogLayout layoutDialog(std::string_view caption, std::string_view text,
 
   const int buttonHeight = glyphHeight + kButtonPaddingPx;
   int rowWidth = 0;
-  for (const ButtonSpec& spec : buttonSpecs(buttons)) {
-    int width = std::max(kMinButtonWidthPx, font.textWidthPx(spec.label) + 2 * kButtonPaddingPx);
+  for (const ButtonSpec& kind : buttonSpecs(buttons)) {
+    int width = std::max(kMinButtonWidthPx, font.textWidthPx(kind.label) + 2 * kButtonPaddingPx);
     if (rowWidth > 0) rowWidth += kButtonGapPx;
     layout.buttons.push_back(
-        {spec.answer, spec.label, {rowWidth, 0, width, buttonHeight}, spec.isDefault});
+        {kind.answer, kind.label, {rowWidth, 0, width, buttonHeight}, kind.isDefault});
     rowWidth += width;
   }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tests/e2e/process.h"
+#include "tests/e2e/x11_test.h"
 #include "tools/x11_driver/x11_driver.h"
 
 // After the test framework: Xlib's macros (None, Bool, ...) would clash with its names.
@@ -24,17 +25,8 @@ using std::chrono::milliseconds;
 
 constexpr const char* kTitle = "Ferlang keys probe";
 
-class KeysTest : public ::testing::Test {
+class KeysTest : public e2e::X11Test {
  protected:
-  void SetUp() override {
-    display = x11driver::openDisplay();
-    ASSERT_NE(display, nullptr) << "the end-to-end tests need a display (scripts/test starts Xvfb)";
-  }
-  void TearDown() override {
-    if (pid > 0) e2e::waitForExit(pid, 0);  // kills a probe a failed test left running
-    if (display != nullptr) XCloseDisplay(display);
-  }
-
   // Starts the probe in `mode` and waits for its window at 640 x 480, moved to the origin.
   Window start(const std::string& mode = "") {
     if (!mode.empty()) std::ofstream(file("probe-mode")) << mode;
@@ -101,8 +93,6 @@ class KeysTest : public ::testing::Test {
   }
 
   e2e::TempProgram program{KEYS_PROBE_BINARY};
-  Display* display = nullptr;
-  pid_t pid = 0;
 };
 
 TEST_F(KeysTest, TypedKeysReachReadKeyWithTheirPcCodes) {

@@ -15,6 +15,7 @@
 #include "runtime/display/menu_bar.h"
 #include "runtime/screen/glyph_tables.h"
 #include "tests/e2e/process.h"
+#include "tests/e2e/x11_test.h"
 #include "tools/x11_driver/x11_driver.h"
 
 namespace {
@@ -28,17 +29,8 @@ constexpr uint32_t kWhite = 0xFFFFFF;       // attribute 14
 constexpr uint32_t kBlack = 0x000000;       // attribute 15
 constexpr uint32_t kLightRed = 0xFF5555;    // attribute 12
 
-class PlotterWindowTest : public ::testing::Test {
+class PlotterWindowTest : public e2e::X11Test {
  protected:
-  void SetUp() override {
-    display = x11driver::openDisplay();
-    ASSERT_NE(display, nullptr) << "the end-to-end tests need a display (scripts/test starts Xvfb)";
-  }
-  void TearDown() override {
-    if (pid > 0) e2e::waitForExit(pid, 0);
-    if (display != nullptr) XCloseDisplay(display);
-  }
-
   void writeFile(const std::string& name, const std::string& content) {
     std::ofstream(program.folder() + "/" + name, std::ios::binary) << content;
   }
@@ -79,8 +71,6 @@ class PlotterWindowTest : public ::testing::Test {
   }
 
   e2e::TempProgram program{FERLANG_BINARY};
-  Display* display = nullptr;
-  pid_t pid = 0;
   x11driver::Picture picture;
 };
 

@@ -10,23 +10,15 @@
 #include <thread>
 
 #include "tests/e2e/process.h"
+#include "tests/e2e/x11_test.h"
 #include "tools/x11_driver/x11_driver.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-class WindowTest : public ::testing::Test {
+class WindowTest : public e2e::X11Test {
  protected:
-  void SetUp() override {
-    display = x11driver::openDisplay();
-    ASSERT_NE(display, nullptr) << "the end-to-end tests need a display (scripts/test starts Xvfb)";
-  }
-  void TearDown() override {
-    if (pid > 0) e2e::waitForExit(pid, 0);  // kills a program a failed test left running
-    if (display != nullptr) XCloseDisplay(display);
-  }
-
   // Starts the program from a folder other than its own and waits for its window.
   Window start(e2e::TempProgram& program) {
     pid = e2e::startProgram(program.path(), "/tmp");
@@ -51,8 +43,6 @@ class WindowTest : public ::testing::Test {
     return status;
   }
 
-  Display* display = nullptr;
-  pid_t pid = 0;
 };
 
 TEST_F(WindowTest, OpensAt640x400AndGrowsTo640x480WithTheScreenMode) {

@@ -1,0 +1,28 @@
+// The base of the end-to-end fixtures: a connection to the test display, and the program under
+// test, which a failed test may leave running and which TearDown then stops.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <sys/types.h>
+
+#include "tests/e2e/process.h"
+#include "tools/x11_driver/x11_driver.h"
+
+namespace e2e {
+
+class X11Test : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    display = x11driver::openDisplay();
+    ASSERT_NE(display, nullptr) << "the end-to-end tests need a display (scripts/test starts Xvfb)";
+  }
+  void TearDown() override {
+    if (pid > 0) waitForExit(pid, 0);  // kills a program a failed test left running
+    if (display != nullptr) XCloseDisplay(display);
+  }
+
+  Display* display = nullptr;
+  pid_t pid = 0;  // the program under test; 0 once it has been waited for
+};
+
+}  // namespace e2e

@@ -131,6 +131,12 @@ MenuStrip attachedMenuStrip() {
   return strip;
 }
 
+uint64_t menuStripVersion() {
+  Menus& m = state();
+  std::lock_guard lock(m.mutex);
+  return m.version;
+}
+
 int32_t menuStripHeight() {
   Menus& m = state();
   std::lock_guard lock(m.mutex);

@@ -69,6 +69,8 @@ struct MenuStrip {
   uint64_t version = 0;
 };
 MenuStrip attachedMenuStrip();
+// The version attachedMenuStrip would report, without copying the captions.
+uint64_t menuStripVersion();
 // Height of the strip in pixels: kMenuStripHeight with a menu attached, else 0.
 int32_t menuStripHeight();
 // Left and right pixel columns of item `index` in the strip.

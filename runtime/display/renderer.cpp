@@ -86,7 +86,7 @@ void drawMenuStrip() {
 }
 
 bool stripChanged() {
-  return menuStripHeight() != 0 && attachedMenuStrip().version != stripVersion;
+  return menuStripHeight() != 0 && menuStripVersion() != stripVersion;
 }
 
 // Keeps the window at the frame's size (stretch mode: at the frame's aspect ratio).

@@ -13,33 +13,20 @@ namespace {
 std::mutex heldMutex;
 std::vector<int32_t> held;  // in the order the keys were added
 
+constexpr int32_t kKeypadFirst = 100256;        // keypad keys with Num Lock on
+constexpr int32_t kKeypadNavigationFirst = 200000;  // keypad keys with Num Lock off
+constexpr int32_t kKeypadCharacters[16] = {'0', '1', '2', '3', '4', '5', '6', '7',
+                                           '8', '9', '.', '/', '*', '-', '+', 13};
+constexpr int32_t kKeypadExtended[11] = {0x5200, 0x4F00, 0x5000, 0x5100, 0x4B00, 0x4C00,
+                                         0x4D00, 0x4700, 0x4800, 0x4900, 0x5300};
+
 // The keypad key that stands for the same key, or 0.
 int32_t keypadTwin(int32_t code) {
-  switch (code) {
-    case 13: return 100271;
-    case 42: return 100268;
-    case 43: return 100270;
-    case 45: return 100269;
-    case 46: return 100266;
-    case 47: return 100267;
-    default: break;
+  for (int32_t i = 0; i < 16; ++i) {
+    if (kKeypadCharacters[i] == code) return kKeypadFirst + i;
   }
-  if (code >= 48 && code <= 57) return 100256 + (code - 48);
-  if (code > 255 && code <= 0xFFFF && (code & 0xFF) == 0) {
-    switch (code >> 8) {
-      case 82: return 200000;
-      case 79: return 200001;
-      case 80: return 200002;
-      case 81: return 200003;
-      case 75: return 200004;
-      case 76: return 200005;
-      case 77: return 200006;
-      case 71: return 200007;
-      case 72: return 200008;
-      case 73: return 200009;
-      case 83: return 200010;
-      default: break;
-    }
+  for (int32_t i = 0; i < 11; ++i) {
+    if (kKeypadExtended[i] == code) return kKeypadNavigationFirst + i;
   }
   return 0;
 }
@@ -63,6 +50,14 @@ uint8_t statusByte(std::initializer_list<std::pair<int, std::initializer_list<in
 }
 
 }  // namespace
+
+int32_t keypadKeyMeaning(int32_t code) {
+  if (code >= kKeypadFirst && code < kKeypadFirst + 16) return kKeypadCharacters[code - kKeypadFirst];
+  if (code >= kKeypadNavigationFirst && code < kKeypadNavigationFirst + 11) {
+    return kKeypadExtended[code - kKeypadNavigationFirst];
+  }
+  return 0;
+}
 
 int32_t keyIsHeld(int32_t code) {
   std::lock_guard lock(heldMutex);

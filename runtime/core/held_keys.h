@@ -16,6 +16,11 @@ inline constexpr int32_t kNumLockKey = 100300;
 inline constexpr int32_t kCapsLockKey = 100301;
 inline constexpr int32_t kScrollLockKey = 100302;
 
+// The character or extended code a keypad key stands for: 100256..100271 (Num Lock on: digits,
+// ".", "/", "*", "-", "+", Enter) and 200000..200010 (Num Lock off: Insert, End, Down, Page Down,
+// Left, centre, Right, Home, Up, Page Up, Delete); 0 for any other code.
+int32_t keypadKeyMeaning(int32_t code);
+
 // 1 when `code` (or its keypad twin) is held, else 0. Any thread.
 int32_t keyIsHeld(int32_t code);
 // Adds `code` unless present. Any thread.

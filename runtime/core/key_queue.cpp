@@ -40,10 +40,4 @@ bool takeKey(KeyEntry& entry) {
   return true;
 }
 
-void discardWaitingKeys() {
-  KeyEntry ignored;
-  while (takeKey(ignored)) {
-  }
-}
-
 }  // namespace rt

@@ -24,7 +24,5 @@ void enqueueKey(uint8_t character, uint8_t scan);
 // Takes the oldest entry into `entry`; false when the queue is empty. ProgramThread only.
 bool takeKey(KeyEntry& entry);
 
-// Empties the queue (head := tail). ProgramThread only.
-void discardWaitingKeys();
 
 }  // namespace rt

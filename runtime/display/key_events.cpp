@@ -115,14 +115,8 @@ int32_t recordIndexOf(int32_t code) {
 // The code recorded in the key-hit ring: keypad keys by the character or extended code they
 // stand for, flagged as keypad keys.
 KeyHit keyHitFor(int32_t code) {
-  static constexpr int32_t kKeypadCharacters[16] = {'0', '1', '2', '3', '4', '5', '6', '7',
-                                                    '8', '9', '.', '/', '*', '-', '+', 13};
-  static constexpr int32_t kKeypadExtended[11] = {0x5200, 0x4F00, 0x5000, 0x5100,
-                                                  0x4B00, 0x4C00, 0x4D00, 0x4700,
-                                                  0x4800, 0x4900, 0x5300};
-  if (isKeypadKey(code)) return {kKeypadCharacters[code - kKeypadFirstKey], 1};
-  if (isKeypadNavigationKey(code)) return {kKeypadExtended[code - kKeypadNavigationFirstKey], 1};
-  return {code, 0};
+  int32_t meaning = keypadKeyMeaning(code);
+  return meaning != 0 ? KeyHit{meaning, 1} : KeyHit{code, 0};
 }
 
 void toggleHeldKey(int32_t code) {

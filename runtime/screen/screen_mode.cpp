@@ -131,24 +131,33 @@ void makePageZeroCurrent() {
   screen.visiblePage = 0;
 }
 
-// Rebuilds the screen for `mode`, or around the surface `borrowed` when it is not 0.
-void rebuildScreen(int32_t mode, int32_t borrowed) {
+// Frees the screen and builds a new one with `build` (given the old character grid), with the
+// frame builder paused because the old pages' memory goes away; then page 0 becomes current.
+template <typename Build>
+void rebuildWith(Build build) {
   bool running = displayRunning.load(std::memory_order_acquire) != 0;
   if (running) pauseFrameBuilder();
   previousFrameValid.store(0, std::memory_order_relaxed);
   ImageSurface* old = pageZero();
   TextGrid oldGrid = old != nullptr ? textGrid(*old) : TextGrid{};
   freePages();
-  if (borrowed != 0) {
-    screen.pages[0] = borrowed;
-    screen.borrowedScreen = borrowed;
-  } else if (mode == 0) {
-    buildTextScreen(textLayoutAfter(oldGrid));
-  } else {
-    buildGraphicsScreen(mode, oldGrid);
-  }
+  build(oldGrid);
   makePageZeroCurrent();
   if (running) resumeFrameBuilder();
+}
+
+// Rebuilds the screen for `mode`, or around the surface `borrowed` when it is not 0.
+void rebuildScreen(int32_t mode, int32_t borrowed) {
+  rebuildWith([&](TextGrid oldGrid) {
+    if (borrowed != 0) {
+      screen.pages[0] = borrowed;
+      screen.borrowedScreen = borrowed;
+    } else if (mode == 0) {
+      buildTextScreen(textLayoutAfter(oldGrid));
+    } else {
+      buildGraphicsScreen(mode, oldGrid);
+    }
+  });
 }
 
 // Looks up a page, creating it on first use with page 0's size, mode, font and palette.
@@ -262,26 +271,23 @@ void growTextScreenTo50Rows() {
   ImageSurface* old = pageZero();
   if (old == nullptr || !old->isText) return;
   // Keep the first 25 rows of cells and the text state across the rebuild.
-  std::vector<uint8_t> cells(old->pixels, old->pixels + static_cast<size_t>(old->width) * 25 * 2);
-  uint32_t fore = old->foreColor, back = old->backColor;
-  int16_t row = old->cursorRow, column = old->cursorColumn;
-  int oldWidth = old->width;
-  bool running = displayRunning.load(std::memory_order_acquire) != 0;
-  if (running) pauseFrameBuilder();
-  previousFrameValid.store(0, std::memory_order_relaxed);
-  freePages();
-  buildTextScreen({80, 50, 8});
-  makePageZeroCurrent();
-  ImageSurface& s = *pageZero();
-  size_t rowBytes = static_cast<size_t>(std::min(oldWidth, 80)) * 2;
-  for (int r = 0; r < 25; ++r) {
-    std::memcpy(s.pixels + static_cast<size_t>(r) * 160, cells.data() + static_cast<size_t>(r) * oldWidth * 2, rowBytes);
-  }
-  s.foreColor = fore;
-  s.backColor = back;
-  s.cursorRow = row;
-  s.cursorColumn = column;
-  if (running) resumeFrameBuilder();
+  const int oldWidth = old->width;
+  std::vector<uint8_t> cells(old->pixels, old->pixels + static_cast<size_t>(oldWidth) * 25 * 2);
+  const uint32_t fore = old->foreColor, back = old->backColor;
+  const int16_t row = old->cursorRow, column = old->cursorColumn;
+  rebuildWith([&](TextGrid) {
+    if (buildTextScreen({80, 50, 8}) == 0) return;
+    ImageSurface& s = *pageZero();
+    const size_t rowBytes = static_cast<size_t>(std::min(oldWidth, 80)) * 2;
+    for (int r = 0; r < 25; ++r) {
+      std::memcpy(s.pixels + static_cast<size_t>(r) * 160,
+                  cells.data() + static_cast<size_t>(r) * static_cast<size_t>(oldWidth) * 2, rowBytes);
+    }
+    s.foreColor = fore;
+    s.backColor = back;
+    s.cursorRow = row;
+    s.cursorColumn = column;
+  });
 }
 
 }  // namespace rt

@@ -3,7 +3,7 @@
 #include <array>
 #include <utility>
 
-#include "runtime/core/program_end.h"
+#include "runtime/core/program_park.h"
 #include "runtime/core/shared_flags.h"
 #include "runtime/core/clock.h"
 #include "runtime/platform/message_box.h"

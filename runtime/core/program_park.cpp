@@ -1,6 +1,6 @@
 // Parking ProgramThread at the end of the program or when the process exits.
 #include "runtime/core/clock.h"
-#include "runtime/core/program_end.h"
+#include "runtime/core/program_park.h"
 #include "runtime/core/shared_flags.h"
 
 namespace rt {

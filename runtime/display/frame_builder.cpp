@@ -4,7 +4,7 @@
 
 #include "runtime/core/clock.h"
 #include "runtime/core/shared_flags.h"
-#include "runtime/display/display_pause.h"
+#include "runtime/core/display_pause.h"
 #include "runtime/platform/message_box.h"
 #include "runtime/screen/image_surface.h"
 

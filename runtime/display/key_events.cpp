@@ -10,7 +10,7 @@
 #include "runtime/core/held_keys.h"
 #include "runtime/core/key_queue.h"
 #include "runtime/core/shared_flags.h"
-#include "runtime/display/display_pause.h"
+#include "runtime/core/display_pause.h"
 #include "runtime/display/key_translation.h"
 #include "runtime/display/window_state.h"
 

@@ -2,7 +2,7 @@
 // frame, redrawing only the cells that changed.
 #include <cstring>
 
-#include "runtime/display/display_pause.h"
+#include "runtime/core/display_pause.h"
 #include "runtime/display/frame_builder.h"
 #include "runtime/platform/message_box.h"
 #include "runtime/screen/glyph_tables.h"

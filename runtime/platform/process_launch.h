@@ -1,6 +1,6 @@
 // Starting other programs: the runtime's only door to the operating system's process calls.
 //
-// Shell launch (runtime/core/shell_launch.h) decides what to start; this layer starts it with
+// Shell launch (runtime/system/shell_launch.h) decides what to start; this layer starts it with
 // an explicit argument list, never through a command interpreter, so that names and arguments
 // reach the started program byte for byte. A started child is either waited for
 // (waitForProcess) or left to run on its own (startDetached), in which case it is reaped in the

@@ -9,7 +9,7 @@
 
 #include "runtime/core/errors.h"
 #include "runtime/core/shared_flags.h"
-#include "runtime/display/display_pause.h"
+#include "runtime/core/display_pause.h"
 #include "runtime/screen/image_surface.h"
 #include "runtime/screen/palette.h"
 

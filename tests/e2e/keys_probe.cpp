@@ -13,7 +13,7 @@
 #include "runtime/core/delay.h"
 #include "runtime/core/errors.h"
 #include "runtime/core/read_key.h"
-#include "runtime/core/runtime_main.h"
+#include "runtime/system/runtime_main.h"
 #include "runtime/core/string_engine.h"
 #include "runtime/display/window_state.h"
 #include "runtime/display/window_title.h"

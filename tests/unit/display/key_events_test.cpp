@@ -14,7 +14,7 @@
 #include "runtime/core/key_queue.h"
 #include "runtime/core/low_memory.h"
 #include "runtime/core/shared_flags.h"
-#include "runtime/display/display_pause.h"
+#include "runtime/core/display_pause.h"
 #include "runtime/display/key_translation.h"
 #include "runtime/display/window_state.h"
 

@@ -1,4 +1,4 @@
-#include "runtime/display/display_pause.h"
+#include "runtime/core/display_pause.h"
 
 #include "runtime/core/clock.h"
 

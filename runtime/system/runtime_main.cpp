@@ -1,11 +1,11 @@
-#include "runtime/core/runtime_main.h"
+#include "runtime/system/runtime_main.h"
 
 #include <thread>
 
 #include "runtime/core/clock.h"
 #include "runtime/core/fp_signal.h"
 #include "runtime/core/low_memory.h"
-#include "runtime/core/runtime_threads.h"
+#include "runtime/system/runtime_threads.h"
 #include "runtime/core/shared_flags.h"
 #include "runtime/core/string_engine.h"
 #include "runtime/display/key_events.h"

@@ -1,4 +1,4 @@
-#include "runtime/core/shell_launch.h"
+#include "runtime/system/shell_launch.h"
 
 #include <array>
 #include <atomic>

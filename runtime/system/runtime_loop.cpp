@@ -3,7 +3,7 @@
 #include "runtime/core/clock.h"
 #include "runtime/core/errors.h"
 #include "runtime/core/low_memory.h"
-#include "runtime/core/runtime_threads.h"
+#include "runtime/system/runtime_threads.h"
 #include "runtime/core/shared_flags.h"
 #include "runtime/display/frame_builder.h"
 #include "runtime/display/key_events.h"

@@ -1,7 +1,9 @@
 // The end of the application's main program: the "Press any key to continue" prompt.
+#include "runtime/system/program_end.h"
+
 #include "runtime/core/clock.h"
 #include "runtime/core/key_queue.h"
-#include "runtime/core/program_end.h"
+#include "runtime/core/program_park.h"
 #include "runtime/core/shared_flags.h"
 #include "runtime/files/file_open.h"
 #include "runtime/screen/image_surface.h"

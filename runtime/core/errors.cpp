@@ -140,14 +140,20 @@ void raiseError(int32_t number) {
   if (pendingError.load(std::memory_order_relaxed) != 0) return;  // the first error wins
   if (number <= 0) number = 5;
   pendingError.store(static_cast<uint32_t>(number), std::memory_order_relaxed);
-  checkpointPending.store(1, std::memory_order_relaxed);
+  checkpointPending.store(1, std::memory_order_release);
 }
 
 void StatementCheckpoint(int32_t line) {
-  checkpointPending.store(0, std::memory_order_relaxed);
-  while (presentPaused.load(std::memory_order_relaxed) != 0 ||
-         exitInProgress.load(std::memory_order_acquire) != 0) {
+  // Clearing the flag is a read-modify-write, so it cannot be ordered before the loads below
+  // and it reads the latest request: a request whose flag it clears is acquired here (its
+  // writer stores presentPaused or exitInProgress first and then checkpointPending with
+  // release), and a request set after it leaves checkpointPending at 1 for the next statement.
+  checkpointPending.exchange(0, std::memory_order_acq_rel);
+  for (;;) {
+    // Pairs with the release stores of exitInProgress (exitProcessInOrder) and presentPaused
+    // (the Pause key), made before their checkpointPending store.
     if (exitInProgress.load(std::memory_order_acquire) != 0) parkProgramThread();
+    if (presentPaused.load(std::memory_order_acquire) == 0) break;
     sleepMs(10);
   }
   if (pendingError.load(std::memory_order_relaxed) != 0) {
@@ -167,7 +173,7 @@ void reportError() {
   }
   MessageBoxAnswer answer = showMessageBox(caption, text, MessageBoxButtons::YesNo);
   if (answer == MessageBoxAnswer::No || answer == MessageBoxAnswer::Ok) {
-    stopRequested.store(1, std::memory_order_relaxed);
+    stopRequested.store(1, std::memory_order_release);
     parkProgramThread();
   }
   pendingError.store(0, std::memory_order_relaxed);

@@ -6,8 +6,7 @@
 namespace rt {
 
 void parkProgramThread() {
-  programEnded.store(1, std::memory_order_relaxed);
-  threadsFinished.fetch_or(1, std::memory_order_release);
+  threadsFinished.fetch_or(kProgramParked, std::memory_order_release);
   while (exitInProgress.load(std::memory_order_acquire) == 0) sleepMs(16);
   for (;;) sleepMs(16);
 }

@@ -16,12 +16,25 @@ namespace rt {
 extern std::atomic<uint8_t> stopRequested;
 // Exit has begun; ProgramThread parks at its next checkpoint or wait loop. RuntimeLoopThread.
 extern std::atomic<uint8_t> exitInProgress;
-// Bit 0: the window's close box was used; bit 1: break while the program intercepts closing.
+// Bits of closeRequested.
+inline constexpr uint32_t kCloseBoxUsed = 1;
+inline constexpr uint32_t kBreakWhileIntercepting = 2;
+// Why the program should close (kCloseBoxUsed, kBreakWhileIntercepting); 0 = no reason.
 extern std::atomic<uint32_t> closeRequested;
-// Bit 0: ProgramThread has parked; bit 1: TimerEventThread has ended. Exit waits for 3.
+
+// Bits of threadsFinished: exit waits until both are set.
+inline constexpr uint32_t kProgramParked = 1;
+inline constexpr uint32_t kTimerEventsEnded = 2;
+inline constexpr uint32_t kAllThreadsFinished = kProgramParked | kTimerEventsEnded;
 extern std::atomic<uint32_t> threadsFinished;
-// 0 normal; 1 a foreground shell command has started; -1 the last frame before it is built.
-extern std::atomic<int32_t> displaySuspended;
+
+// Whether RuntimeLoopThread builds frames while a foreground shell command runs.
+enum class DisplaySuspension : int32_t {
+  None = 0,             // frames are built as usual
+  CommandStarted = 1,   // set by the shell launch: build one last frame, then stop
+  LastFrameBuilt = -1,  // set by RuntimeLoopThread: no frames until the command has ended
+};
+extern std::atomic<DisplaySuspension> displaySuspended;
 // Non-zero: RuntimeLoopThread converts frames automatically; -1 asks to stop after one pass.
 extern std::atomic<int32_t> autoDisplay;
 // Incremented by RuntimeLoopThread every second pass; text blinking reads its bit 3.
@@ -33,7 +46,5 @@ extern std::atomic<uint8_t> displayRunning;
 extern std::atomic<uint32_t> presentPaused;
 // Non-zero while the program intercepts the close box itself (never in this application).
 extern std::atomic<uint8_t> closeInterception;
-// Set by parkProgramThread: the application's main program has ended or parked.
-extern std::atomic<uint8_t> programEnded;
 
 }  // namespace rt

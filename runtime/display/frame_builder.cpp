@@ -10,7 +10,6 @@
 
 namespace rt {
 
-std::atomic<int32_t> frameDone{0};
 DisplayOrder displayOrder;
 
 namespace {
@@ -24,8 +23,7 @@ constexpr uint32_t kMonochromeColors[9][2] = {
 };
 
 void acknowledgePause() {
-  int32_t requested = 1;
-  if (displayPause.compare_exchange_strong(requested, 2, std::memory_order_acq_rel)) sleepMs(0);
+  if (acknowledgeFramePause()) sleepMs(0);
 }
 
 }  // namespace
@@ -85,13 +83,10 @@ FrameBuilder::Outcome FrameBuilder::convertTrueColor(DisplayFrame& frame, const 
 
 void FrameBuilder::buildPass(FrameRing& ring, SurfaceSource source, uint32_t counter) {
   acknowledgePause();
-  if (source() == nullptr) {
-    frameDone.store(1, std::memory_order_relaxed);
-    return;
-  }
+  if (source() == nullptr) return;
   // The surface is loaded only after the pause test: once a pause has been acknowledged the
   // program thread may free the surface it replaced.
-  if (displayPause.load(std::memory_order_acquire) == 0) {
+  if (displayPause.load(std::memory_order_acquire) == DisplayPause::Running) {
     const ImageSurface* surface = source();
     DisplayFrame* frame = ring.claim();
     if (frame == nullptr) {
@@ -122,7 +117,6 @@ void FrameBuilder::buildPass(FrameRing& ring, SurfaceSource source, uint32_t cou
   acknowledgePause();
   int32_t turnOff = -1;
   autoDisplay.compare_exchange_strong(turnOff, 0, std::memory_order_relaxed);
-  frameDone.store(1, std::memory_order_relaxed);
 }
 
 void buildSoftwareFrame() {

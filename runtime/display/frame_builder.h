@@ -19,9 +19,6 @@ namespace rt {
 
 struct ImageSurface;
 
-// Set to 1 at the end of every builder pass (also when the screen is hidden).
-extern std::atomic<int32_t> frameDone;
-
 // Display layer positions 1..4; 0 hides a layer. Only the software screen is used here.
 struct DisplayOrder {
   int32_t softwareScreen = 1;

@@ -41,7 +41,7 @@ void onSpecialKey(int key, bool down) {
 int onWindowMessage(int kind, int32_t a, int32_t b) {
   switch (static_cast<WindowMessage>(kind)) {
     case WindowMessage::Close:
-      closeRequested.fetch_or(1, std::memory_order_release);
+      closeRequested.fetch_or(kCloseBoxUsed, std::memory_order_release);
       return 0;
     case WindowMessage::Key:
       deliverKey(a, b > 0);

@@ -1,7 +1,9 @@
 #include <atomic>
 
 #include "runtime/core/clock.h"
+#include "runtime/core/display_pause.h"
 #include "runtime/core/errors.h"
+#include "runtime/core/fp_signal.h"
 #include "runtime/core/low_memory.h"
 #include "runtime/system/runtime_threads.h"
 #include "runtime/core/shared_flags.h"
@@ -14,18 +16,20 @@
 namespace rt {
 namespace {
 
-// Vertical-retrace flags for the legacy display-status port (never read by this system).
-std::atomic<int32_t> retraceFlag{0};
-std::atomic<int32_t> retraceInProgress{0};
-
 void storeTicks() { storeTimeOfDayTicks(timeOfDayTicks(timeBase(), millisecondClock())); }
 
 // Caps Lock and Num Lock follow the window system's indicators; a change is recorded as a press
 // or release of the key. Scroll Lock's state follows its own key presses (key_events.cpp).
 void syncLockKeysWithSystem() { syncLockKeys(readLockKeys()); }
 
+// Without automatic frames a pause request is still acknowledged, so that a screen rebuild
+// never waits for a builder pass that will not come.
 void buildFrameIfAutomatic() {
-  if (autoDisplay.load(std::memory_order_relaxed) != 0) buildSoftwareFrame();
+  if (autoDisplay.load(std::memory_order_relaxed) != 0) {
+    buildSoftwareFrame();
+  } else {
+    acknowledgeFramePause();
+  }
   frameCounter.fetch_add(1, std::memory_order_relaxed);
 }
 
@@ -36,29 +40,29 @@ void runtimeLoopThread() {
   for (;;) {
     if (closeRequested.load(std::memory_order_acquire) != 0) break;
     storeTicks();
-    int32_t suspended = displaySuspended.load(std::memory_order_acquire);
-    if (suspended == -1) {
+    DisplaySuspension suspended = displaySuspended.load(std::memory_order_acquire);
+    if (suspended == DisplaySuspension::LastFrameBuilt) {
       sleepMs(64);
       continue;
     }
-    if (suspended != 0) {
-      // One last frame before a foreground command takes over. Only a 1 becomes -1: the
-      // command may already have ended and cleared the flag, which must then stay 0.
-      int32_t started = 1;
-      if (!displaySuspended.compare_exchange_strong(started, -1, std::memory_order_acq_rel)) continue;
+    if (suspended == DisplaySuspension::CommandStarted) {
+      // One last frame before a foreground command takes over. Only CommandStarted moves on:
+      // the command may already have ended and cleared the flag, which must then stay None.
+      DisplaySuspension started = DisplaySuspension::CommandStarted;
+      if (!displaySuspended.compare_exchange_strong(started, DisplaySuspension::LastFrameBuilt,
+                                                    std::memory_order_acq_rel)) {
+        continue;
+      }
       buildFrameIfAutomatic();
-      retraceInProgress.store(0, std::memory_order_relaxed);
       continue;
     }
-    sleepMs(15);
-    retraceFlag.store(1, std::memory_order_relaxed);
-    retraceInProgress.store(1, std::memory_order_relaxed);
-    sleepMs(1);
+    sleepMs(16);
     if (stopRequested.load(std::memory_order_acquire) != 0) break;
     parity ^= 1;
     if (parity == 1) buildFrameIfAutomatic();
-    retraceInProgress.store(0, std::memory_order_relaxed);
-    if (parity == 0 && displaySuspended.load(std::memory_order_relaxed) == 0) syncLockKeysWithSystem();
+    if (parity == 0 && displaySuspended.load(std::memory_order_relaxed) == DisplaySuspension::None) {
+      syncLockKeysWithSystem();
+    }
   }
   exitProcessInOrder();
 }
@@ -66,17 +70,24 @@ void runtimeLoopThread() {
 void exitProcessInOrder() {
   exitInProgress.store(1, std::memory_order_release);
   checkpointPending.store(1, std::memory_order_release);
-  while (threadsFinished.load(std::memory_order_acquire) != 3) sleepMs(16);
+  while (threadsFinished.load(std::memory_order_acquire) != kAllThreadsFinished) {
+    reportFloatingPointFault();  // a faulted ProgramThread never parks
+    sleepMs(16);
+  }
   closeAllFiles();
   endProcess(0);
 }
 
 void timerEventThread() {
   // Timed events would be checked every millisecond. This system registers none, so the thread
-  // only waits for exit, at the exit sequence's own 16 ms pace: a thousand idle wake-ups a
-  // second would cost more than the rest of an idle process.
-  while (exitInProgress.load(std::memory_order_acquire) == 0) sleepMs(16);
-  threadsFinished.fetch_or(2, std::memory_order_release);
+  // only reports a floating-point fault of another thread and waits for exit, at the exit
+  // sequence's own 16 ms pace: a thousand idle wake-ups a second would cost more than the rest
+  // of an idle process.
+  while (exitInProgress.load(std::memory_order_acquire) == 0) {
+    reportFloatingPointFault();
+    sleepMs(16);
+  }
+  threadsFinished.fetch_or(kTimerEventsEnded, std::memory_order_release);
 }
 
 }  // namespace rt

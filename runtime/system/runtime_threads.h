@@ -8,8 +8,9 @@ namespace rt {
 // process (exitProcessInOrder). Never returns.
 [[noreturn]] void runtimeLoopThread();
 
-// TimerEventThread: checks timed events until exit begins (none are
-// registered in this system), then reports that it has finished.
+// TimerEventThread: checks timed events (none are registered in this system) and reports a
+// floating-point fault of another thread until exit begins, then reports that it has
+// finished.
 void timerEventThread();
 
 // The exit sequence: tells ProgramThread to park, waits until it and TimerEventThread have

@@ -66,9 +66,9 @@ void restoreFullScreen(int32_t saved) {
 // Waits for a started child; RuntimeLoopThread builds no frames meanwhile.
 void waitWithDisplaySuspended(const ChildProcess& child) {
   if (!child.started()) return;
-  displaySuspended.store(1, std::memory_order_release);
+  displaySuspended.store(DisplaySuspension::CommandStarted, std::memory_order_release);
   waitForProcess(child);
-  displaySuspended.store(0, std::memory_order_release);
+  displaySuspended.store(DisplaySuspension::None, std::memory_order_release);
 }
 
 // A file name as xdg-open's argument: a name that begins with "-" would be taken as an option.

@@ -74,7 +74,7 @@ class ShellLaunchTest : public ::testing::Test {
     setCommandInterpreterForTesting("");
     pendingError = 0;
     checkpointPending = 0;
-    displaySuspended = 0;
+    displaySuspended = DisplaySuspension::None;
   }
 
   void TearDown() override {
@@ -124,7 +124,7 @@ class FlagMonitor {
   FlagMonitor()
       : thread_([this] {
           while (!stop_.load()) {
-            if (displaySuspended.load() == 1) {
+            if (displaySuspended.load() == DisplaySuspension::CommandStarted) {
               sawSuspended = true;
               if (windowState().fullScreenMode.load() != 0) {
                 sawFullScreenWhileSuspended = true;
@@ -286,7 +286,7 @@ TEST_F(ShellLaunchTest, RunShell_TriesFileThenProgramWithArgumentsThenInterprete
     clearLog();
     run(c.command);
     EXPECT_EQ(log(), c.log) << c.name;
-    EXPECT_EQ(displaySuspended.load(), 0) << c.name;
+    EXPECT_EQ(displaySuspended.load(), DisplaySuspension::None) << c.name;
   }
   EXPECT_FALSE(std::filesystem::exists("pwned"));
 }
@@ -301,7 +301,7 @@ TEST_F(ShellLaunchTest, RunShell_WaitsWithDisplaySuspendedAndClearsItAfter) {
     monitor.stopNow();
     EXPECT_NE(log().find("done "), std::string::npos) << command << ": returned before the end";
     EXPECT_TRUE(monitor.sawSuspended) << command;
-    EXPECT_EQ(displaySuspended.load(), 0) << command;
+    EXPECT_EQ(displaySuspended.load(), DisplaySuspension::None) << command;
   }
 }
 
@@ -368,7 +368,7 @@ TEST_F(ShellLaunchTest, EmptyCommand_OpensATerminalWhenADisplayIsNamedAndWaits) 
     monitor.stopNow();
     EXPECT_EQ(log(), "run x-terminal-emulator\ndone x-terminal-emulator\n") << given;
     EXPECT_TRUE(monitor.sawSuspended) << given;
-    EXPECT_EQ(displaySuspended.load(), 0);
+    EXPECT_EQ(displaySuspended.load(), DisplaySuspension::None);
   }
 }
 

@@ -3,6 +3,9 @@
 #include <GL/glew.h>
 #include <GL/freeglut.h>
 
+#include <cstdarg>
+#include <cstdio>
+#include <string>
 
 #include "runtime/core/clock.h"
 #include "runtime/display/input_events.h"
@@ -17,6 +20,15 @@ namespace rt {
 namespace {
 
 bool framebufferObjectsSupported = false;
+
+// freeglut's fatal errors. Left to itself, freeglut prints its message and calls exit() on
+// this thread while the runtime's threads run, which can crash on the way out; instead the
+// message becomes the one line of endProcessWithError and the status is 1.
+void windowLibraryFailed(const char* format, va_list arguments) {
+  char message[512];
+  std::vsnprintf(message, sizeof message, format, arguments);
+  endProcessWithError(std::string("window library: ") + message);
+}
 
 int reportWindowMessage(WindowMessage kind, int32_t a, int32_t b) {
   return onWindowMessage(static_cast<int>(kind), a, b);
@@ -69,10 +81,13 @@ void registerCallbacks() {
 
 void runWindowLoop(int argc, char** argv) {
   installWindowMessageHook(reportWindowMessage);
+  glutInitErrorFunc(windowLibraryFailed);
   glutInit(&argc, argv);
   glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
   glutInitWindowSize(640, 400);
-  if (glutGet(GLUT_DISPLAY_MODE_POSSIBLE) == 0) endProcess(1);
+  if (glutGet(GLUT_DISPLAY_MODE_POSSIBLE) == 0) {
+    endProcessWithError("the display offers no double-buffered RGBA mode with a depth buffer");
+  }
   // The window must survive its close box: the runtime ends the process itself, in order.
   glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
   createWindowWithTitle(createGlutWindow, showGlutTitle);

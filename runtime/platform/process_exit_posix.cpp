@@ -14,7 +14,7 @@ void endProcess(int status) {
 }
 
 void endProcessWithError(std::string_view message) {
-  // One write, so that the line is not interleaved with another thread's output.
+  // The line goes out in one write where it can, so another thread's output cannot split it.
   std::string line = program_invocation_short_name;
   line += ": ";
   line += message;

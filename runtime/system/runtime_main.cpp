@@ -1,5 +1,6 @@
 #include "runtime/system/runtime_main.h"
 
+#include <string>
 #include <thread>
 
 #include "runtime/core/clock.h"
@@ -10,7 +11,9 @@
 #include "runtime/core/string_engine.h"
 #include "runtime/display/key_events.h"
 #include "runtime/display/window.h"
+#include "runtime/platform/display_check.h"
 #include "runtime/platform/lock_keys.h"
+#include "runtime/platform/process_exit.h"
 #include "runtime/platform/program_folder.h"
 #include "runtime/screen/screen_mode.h"
 
@@ -37,6 +40,9 @@ void programThread() {
 }  // namespace
 
 void runtimeMain(int argc, char** argv, MainProgram mainProgram) {
+  // Without a display nothing is started: one line on standard error and status 1.
+  const std::string problem = displayProblem(argc, argv);
+  if (!problem.empty()) endProcessWithError(problem);
   enterProgramFolder();
   resetLowMemory();
   initStringEngine();  // static storage and the permanent strings

@@ -1,11 +1,15 @@
 #include "tests/e2e/process.h"
 
+#include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <thread>
 
@@ -47,6 +51,47 @@ int waitForExit(pid_t pid, int timeoutMs) {
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
+}
+
+FinishedRun runWithDisplay(const std::string& path, const std::string& workingFolder,
+                           const char* display, int timeoutMs) {
+  FinishedRun run;
+  int errorPipe[2];
+  if (pipe2(errorPipe, O_CLOEXEC) != 0) return run;
+  pid_t pid = fork();
+  if (pid == 0) {
+    if (dup2(errorPipe[1], STDERR_FILENO) < 0 || chdir(workingFolder.c_str()) != 0) _exit(127);
+    if (display == nullptr) {
+      unsetenv("DISPLAY");
+    } else {
+      setenv("DISPLAY", display, 1);
+    }
+    execl(path.c_str(), path.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(errorPipe[1]);
+  if (pid < 0) {
+    close(errorPipe[0]);
+    return run;
+  }
+  // Standard error is read until the child closes it (it ends), or until the time is up.
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) break;
+    pollfd readable{errorPipe[0], POLLIN, 0};
+    if (poll(&readable, 1, static_cast<int>(left.count())) <= 0) continue;
+    char bytes[4096];
+    ssize_t got = read(errorPipe[0], bytes, sizeof bytes);
+    if (got <= 0) break;
+    run.standardError.append(bytes, static_cast<size_t>(got));
+  }
+  close(errorPipe[0]);
+  auto remaining = std::chrono::duration_cast<std::chrono::milliseconds>(
+      deadline - std::chrono::steady_clock::now());
+  run.status = waitForExit(pid, std::max(0, static_cast<int>(remaining.count())));
+  return run;
 }
 
 bool isRunning(pid_t pid) {

@@ -29,6 +29,19 @@ pid_t startProgram(const std::string& path, const std::string& workingFolder);
 // by a signal, or -2 on timeout (the child is then killed).
 int waitForExit(pid_t pid, int timeoutMs);
 
+// A program run to its end: its exit status as waitForExit reports it, and everything it wrote
+// to standard error.
+struct FinishedRun {
+  int status = -2;
+  std::string standardError;
+};
+
+// Runs `path` with `workingFolder` as its current directory and DISPLAY set to `display`, or
+// removed from its environment when `display` is null; collects its standard error and waits up
+// to `timeoutMs` for it to end (on timeout it is killed and the status is -2).
+FinishedRun runWithDisplay(const std::string& path, const std::string& workingFolder,
+                           const char* display, int timeoutMs);
+
 // True while the child has not ended (it is not reaped).
 bool isRunning(pid_t pid);
 

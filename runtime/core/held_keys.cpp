@@ -13,20 +13,18 @@ namespace {
 std::mutex heldMutex;
 std::vector<int32_t> held;  // in the order the keys were added
 
-constexpr int32_t kKeypadFirst = 100256;        // keypad keys with Num Lock on
-constexpr int32_t kKeypadNavigationFirst = 200000;  // keypad keys with Num Lock off
 constexpr int32_t kKeypadCharacters[16] = {'0', '1', '2', '3', '4', '5', '6', '7',
                                            '8', '9', '.', '/', '*', '-', '+', 13};
-constexpr int32_t kKeypadExtended[11] = {0x5200, 0x4F00, 0x5000, 0x5100, 0x4B00, 0x4C00,
-                                         0x4D00, 0x4700, 0x4800, 0x4900, 0x5300};
+constexpr int32_t kKeypadExtended[11] = {kInsertKey, 0x4F00, 0x5000, 0x5100, 0x4B00, 0x4C00,
+                                         0x4D00, 0x4700, 0x4800, 0x4900, kDeleteKey};
 
 // The keypad key that stands for the same key, or 0.
 int32_t keypadTwin(int32_t code) {
   for (int32_t i = 0; i < 16; ++i) {
-    if (kKeypadCharacters[i] == code) return kKeypadFirst + i;
+    if (kKeypadCharacters[i] == code) return kKeypadFirstKey + i;
   }
   for (int32_t i = 0; i < 11; ++i) {
-    if (kKeypadExtended[i] == code) return kKeypadNavigationFirst + i;
+    if (kKeypadExtended[i] == code) return kKeypadNavigationFirstKey + i;
   }
   return 0;
 }
@@ -52,9 +50,9 @@ uint8_t statusByte(std::initializer_list<std::pair<int, std::initializer_list<in
 }  // namespace
 
 int32_t keypadKeyMeaning(int32_t code) {
-  if (code >= kKeypadFirst && code < kKeypadFirst + 16) return kKeypadCharacters[code - kKeypadFirst];
-  if (code >= kKeypadNavigationFirst && code < kKeypadNavigationFirst + 11) {
-    return kKeypadExtended[code - kKeypadNavigationFirst];
+  if (code >= kKeypadFirstKey && code < kKeypadFirstKey + 16) return kKeypadCharacters[code - kKeypadFirstKey];
+  if (code >= kKeypadNavigationFirstKey && code < kKeypadNavigationFirstKey + 11) {
+    return kKeypadExtended[code - kKeypadNavigationFirstKey];
   }
   return 0;
 }
@@ -82,12 +80,13 @@ void clearHeldKeys() {
 
 void refreshKeyboardStatus() {
   std::lock_guard lock(heldMutex);
-  uint8_t first = statusByte({{0, {100303}}, {1, {100304}}, {2, {100305, 100306}},
-                              {3, {100307, 100308}}, {4, {kScrollLockStateKey}},
-                              {5, {kNumLockKey}}, {6, {kCapsLockKey}}, {7, {kInsertModeKey}}});
-  uint8_t second = statusByte({{0, {100306}}, {1, {100308}}, {2, {100317}}, {3, {100019}},
-                               {4, {kScrollLockKey}}, {7, {0x5200}}});
-  uint8_t third = static_cast<uint8_t>(statusByte({{0, {100305}}, {1, {100307}}}) | 0x10);
+  uint8_t first = statusByte({{0, {kRightShiftKey}}, {1, {kLeftShiftKey}},
+                              {2, {kRightCtrlKey, kLeftCtrlKey}}, {3, {kRightAltKey, kLeftAltKey}},
+                              {4, {kScrollLockStateKey}}, {5, {kNumLockKey}}, {6, {kCapsLockKey}},
+                              {7, {kInsertModeKey}}});
+  uint8_t second = statusByte({{0, {kLeftCtrlKey}}, {1, {kLeftAltKey}}, {2, {kSystemRequestKey}},
+                               {3, {kPauseKey}}, {4, {kScrollLockKey}}, {7, {kInsertKey}}});
+  uint8_t third = static_cast<uint8_t>(statusByte({{0, {kRightCtrlKey}}, {1, {kRightAltKey}}}) | 0x10);
   uint8_t* memory = lowMemory();
   std::atomic_ref<uint8_t>(memory[kKeyStatusOffset1]).store(first, std::memory_order_relaxed);
   std::atomic_ref<uint8_t>(memory[kKeyStatusOffset2]).store(second, std::memory_order_relaxed);

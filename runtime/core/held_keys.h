@@ -8,13 +8,10 @@
 
 #include <cstdint>
 
+#include "runtime/core/key_codes.h"
+
 namespace rt {
 
-inline constexpr int32_t kScrollLockStateKey = 200011;
-inline constexpr int32_t kInsertModeKey = 200012;
-inline constexpr int32_t kNumLockKey = 100300;
-inline constexpr int32_t kCapsLockKey = 100301;
-inline constexpr int32_t kScrollLockKey = 100302;
 
 // The character or extended code a keypad key stands for: 100256..100271 (Num Lock on: digits,
 // ".", "/", "*", "-", "+", Enter) and 200000..200010 (Num Lock off: Insert, End, Down, Page Down,

@@ -5,6 +5,7 @@
 
 #include <atomic>
 
+#include "runtime/core/key_codes.h"
 #include "runtime/core/shared_flags.h"
 #include "runtime/display/key_events.h"
 #include "runtime/display/key_translation.h"
@@ -22,6 +23,17 @@ void deliverKey(int32_t code, bool down) {
   } else {
     keyReleased(code);
   }
+}
+
+// The runtime key code of a key that only the window-message hook reports.
+int32_t unreportedKeyCode(UnreportedKey key) {
+  switch (key) {
+    case UnreportedKey::Pause: return kPauseKey;
+    case UnreportedKey::Break: return kBreakKey;
+    case UnreportedKey::ScrollLock: return kScrollLockKey;
+    case UnreportedKey::ShiftTab: return kTabKey;
+  }
+  return 0;
 }
 
 }  // namespace
@@ -44,7 +56,7 @@ int onWindowMessage(int kind, int32_t a, int32_t b) {
       closeRequested.fetch_or(kCloseBoxUsed, std::memory_order_release);
       return 0;
     case WindowMessage::Key:
-      deliverKey(a, b > 0);
+      if (int32_t code = unreportedKeyCode(static_cast<UnreportedKey>(a)); code != 0) deliverKey(code, b > 0);
       return 0;
     case WindowMessage::Exposed:
       windowState().forceRedraw = true;  // the picture is drawn only when it changes otherwise

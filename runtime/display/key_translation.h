@@ -2,17 +2,7 @@
 // key codes to the legacy (character, scan code) pairs of the keyboard buffer.
 //
 // How the pieces fit:
-// - Every keyboard event is first reduced to a runtime key code (a 32-bit integer):
-//     1..255              a character key, by its character code
-//     scan x 256          a key without a character (0x3B00 F1 .. 0x8600 F12, 0x4800 Up, ...)
-//     100019              Pause;           100318  Break;          100317  System Request
-//     100256..100271      keypad 0..9, ".", "/", "*", "-", "+", Enter with Num Lock on
-//     100300..100302      Num Lock, Caps Lock, Scroll Lock keys
-//     100303..100308      right / left Shift, right / left Ctrl, right / left Alt
-//     200000..200010      keypad Insert, End, Down, Page Down, Left, centre, Right, Home, Up,
-//                         Page Up, Delete with Num Lock off
-//     200011 / 200012     pseudo-keys held while Scroll Lock / insert mode is on
-//     200013              stands for the code 0 while that key is held
+// - Every keyboard event is first reduced to a runtime key code (runtime/core/key_codes.h);
 //   asciiKeyCode and specialKeyCode do this for the character and special-key callbacks.
 // - The KeyTranslationTable then gives, per key, the PC scan code and the queued result for
 //   each modifier state (key_events.cpp chooses the column). Its 528 records are indexed by
@@ -25,27 +15,9 @@
 #include <array>
 #include <cstdint>
 
-namespace rt {
+#include "runtime/core/key_codes.h"
 
-// Runtime key codes named by the key handlers.
-inline constexpr int32_t kPauseKey = 100019;
-inline constexpr int32_t kKeypadFirstKey = 100256;   // keypad "0" with Num Lock on
-inline constexpr int32_t kKeypadLastKey = 100271;    // keypad Enter
-inline constexpr int32_t kKeypadFlagLastKey = 100266;  // keypad "." : last one read by Num Lock
-inline constexpr int32_t kAlternateBreakKey = 100296;
-inline constexpr int32_t kRightShiftKey = 100303;
-inline constexpr int32_t kLeftShiftKey = 100304;
-inline constexpr int32_t kRightCtrlKey = 100305;
-inline constexpr int32_t kLeftCtrlKey = 100306;
-inline constexpr int32_t kRightAltKey = 100307;
-inline constexpr int32_t kLeftAltKey = 100308;
-inline constexpr int32_t kSystemRequestKey = 100317;
-inline constexpr int32_t kBreakKey = 100318;
-inline constexpr int32_t kKeypadNavigationFirstKey = 200000;  // keypad Insert, Num Lock off
-inline constexpr int32_t kKeypadNavigationLastKey = 200010;   // keypad Delete, Num Lock off
-inline constexpr int32_t kZeroCodeKey = 200013;
-inline constexpr int32_t kInsertKey = 0x5200;
-inline constexpr int32_t kDeleteKey = 0x5300;
+namespace rt {
 
 // One record of the KeyTranslationTable: ten 32-bit integers. A result of 0 queues nothing; a
 // result with a non-zero high byte (result & 0xFF00) is an extended key with scan result / 256;

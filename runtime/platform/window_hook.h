@@ -10,9 +10,11 @@ namespace rt {
 
 enum class WindowMessage { Close = 1, Key = 2, Exposed = 4 };
 
+// The keys that the window library does not report. Shift+Tab is reported as Tab.
+enum class UnreportedKey : int32_t { Pause = 1, Break = 2, ScrollLock = 3, ShiftTab = 4 };
+
 // kind Close and Exposed (part of the window must be drawn again): a and b are 0. kind Key: a
-// is the runtime key code (100019 Pause, 100318 Break, 100302 Scroll Lock, 9 Tab), b is 1 for a
-// press and -1 for a release. Returns 0 when handled.
+// is an UnreportedKey, b is 1 for a press and -1 for a release. Returns 0 when handled.
 using WindowMessageHandler = int (*)(WindowMessage kind, int32_t a, int32_t b);
 
 // Installs the handler; called on DisplayThread before the window is created. The handler runs

@@ -25,14 +25,10 @@
 namespace rt {
 namespace {
 
-constexpr int32_t kPauseCode = 100019;
-constexpr int32_t kBreakCode = 100318;
-constexpr int32_t kScrollLockCode = 100302;
-constexpr int32_t kTabCode = 9;
-
 std::atomic<WindowMessageHandler> handler{nullptr};
-int32_t pauseKeyCode = 0;  // what the Pause key's press reported, so its release matches
-                           // (DisplayThread only)
+// What the Pause key's press reported (Pause or Break), so that its release matches.
+// DisplayThread only.
+UnreportedKey pauseKeyReport = UnreportedKey::Pause;
 
 using NextEventFunction = int (*)(Display*, XEvent*);
 
@@ -41,20 +37,23 @@ NextEventFunction realNextEvent() {
   return real;
 }
 
-// The runtime code of a key event that freeglut will not report, or 0.
-int32_t unreportedKeyCode(XKeyEvent& key) {
+// The key of an event that freeglut will not report, or 0.
+int32_t unreportedKey(XKeyEvent& key) {
   KeySym base = XLookupKeysym(&key, 0);
   bool press = key.type == KeyPress;
   if (base == XK_Pause || base == XK_Break) {
-    if (press) pauseKeyCode = (base == XK_Break || (key.state & ControlMask) != 0) ? kBreakCode : kPauseCode;
-    return pauseKeyCode != 0 ? pauseKeyCode : kPauseCode;
+    if (press) {
+      bool isBreak = base == XK_Break || (key.state & ControlMask) != 0;
+      pauseKeyReport = isBreak ? UnreportedKey::Break : UnreportedKey::Pause;
+    }
+    return static_cast<int32_t>(pauseKeyReport);
   }
-  if (base == XK_Scroll_Lock) return kScrollLockCode;
+  if (base == XK_Scroll_Lock) return static_cast<int32_t>(UnreportedKey::ScrollLock);
   if (base == XK_Tab) {
     char text[8];
     KeySym symbol = NoSymbol;
     int length = XLookupString(&key, text, sizeof text, &symbol, nullptr);
-    if (length == 0 && symbol == XK_ISO_Left_Tab) return kTabCode;
+    if (length == 0 && symbol == XK_ISO_Left_Tab) return static_cast<int32_t>(UnreportedKey::ShiftTab);
   }
   return 0;
 }
@@ -76,8 +75,8 @@ void filterEvent(Display* display, XEvent* event) {
     return;
   }
   if (event->type == KeyPress || event->type == KeyRelease) {
-    int32_t code = unreportedKeyCode(event->xkey);
-    if (code != 0) report(WindowMessage::Key, code, event->type == KeyPress ? 1 : -1);
+    int32_t key = unreportedKey(event->xkey);
+    if (key != 0) report(WindowMessage::Key, key, event->type == KeyPress ? 1 : -1);
   }
 }
 

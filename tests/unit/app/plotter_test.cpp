@@ -21,17 +21,17 @@
 #include "runtime/screen/palette.h"
 #include "runtime/screen/screen_mode.h"
 #include "tests/support/scripted_message_box.h"
+#include "tests/support/runtime_test.h"
 
 namespace app {
 namespace {
 
 namespace fs = std::filesystem;
 
-class PlotterTest : public ::testing::Test {
+class PlotterTest : public rt::testing::RuntimeTest {
  protected:
   void SetUp() override {
-    rt::pendingError = 0;
-    rt::checkpointPending = 0;
+    RuntimeTest::SetUp();
     rt::initStringEngine();
     rt::initScreen();
     rt::setScreenMode(12, 0, 0, 0, 0, rt::kGivenMode);
@@ -48,7 +48,7 @@ class PlotterTest : public ::testing::Test {
     rt::closeAllFiles();
     fs::current_path(previous);
     fs::remove_all(folder);
-    rt::pendingError = 0;
+    RuntimeTest::TearDown();
   }
 
   static void write(const std::string& name, const std::string& content) {

@@ -11,25 +11,15 @@
 #include "runtime/core/errors.h"
 #include "runtime/core/shared_flags.h"
 #include "tests/support/scripted_message_box.h"
+#include "tests/support/runtime_test.h"
 
 namespace rt {
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-class DelayTest : public ::testing::Test {
+class DelayTest : public testing::RuntimeTest {
  protected:
-  void SetUp() override {
-    pendingError = 0;
-    checkpointPending = 0;
-    presentPaused = 0;
-    stopRequested = 0;
-  }
-  void TearDown() override {
-    pendingError = 0;
-    checkpointPending = 0;
-    presentPaused = 0;
-  }
   // The delay's length in milliseconds.
   static double timed(double seconds) {
     auto start = Clock::now();

@@ -4,18 +4,13 @@
 
 #include "runtime/core/shared_flags.h"
 #include "tests/support/scripted_message_box.h"
+#include "tests/support/runtime_test.h"
 
 namespace rt {
 namespace {
 
-class ErrorsTest : public ::testing::Test {
+class ErrorsTest : public testing::RuntimeTest {
  protected:
-  void SetUp() override {
-    pendingError = 0;
-    checkpointPending = 0;
-    stopRequested = 0;
-  }
-  void TearDown() override { pendingError = 0; }
   testing::ScriptedMessageBox box;
 };
 

@@ -10,15 +10,15 @@
 #include "runtime/core/key_queue.h"
 #include "runtime/core/low_memory.h"
 #include "runtime/core/string_engine.h"
+#include "tests/support/runtime_test.h"
 
 namespace rt {
 namespace {
 
-class ReadKeyTest : public ::testing::Test {
+class ReadKeyTest : public testing::RuntimeTest {
  protected:
   void SetUp() override {
-    pendingError = 0;
-    checkpointPending = 0;
+    RuntimeTest::SetUp();
     resetLowMemory();
     initStringEngine();
     mark = tempStackTop();
@@ -26,8 +26,7 @@ class ReadKeyTest : public ::testing::Test {
   void TearDown() override {
     releaseTempsAbove(mark);
     EXPECT_EQ(checkStringEngineInvariants(), "");
-    pendingError = 0;
-    checkpointPending = 0;
+    RuntimeTest::TearDown();
   }
   // Reads one key and returns its bytes; the result must be a temporary of the statement.
   std::string read() {

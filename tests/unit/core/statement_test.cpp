@@ -4,16 +4,15 @@
 
 #include "runtime/core/shared_flags.h"
 #include "tests/support/scripted_message_box.h"
+#include "tests/support/runtime_test.h"
 
 namespace rt {
 namespace {
 
-class StatementTest : public ::testing::Test {
+class StatementTest : public testing::RuntimeTest {
  protected:
   void SetUp() override {
-    pendingError = 0;
-    checkpointPending = 0;
-    stopRequested = 0;
+    RuntimeTest::SetUp();
     initStringEngine();
   }
   testing::ScriptedMessageBox box;

@@ -9,6 +9,7 @@
 
 #include "runtime/core/errors.h"
 #include "tests/support/scripted_message_box.h"
+#include "tests/support/runtime_test.h"
 
 namespace rt {
 namespace {
@@ -28,11 +29,10 @@ const char* kindName(Kind k) {
   return "?";
 }
 
-class StringEngineTest : public ::testing::Test {
+class StringEngineTest : public testing::RuntimeTest {
  protected:
   void SetUp() override {
-    pendingError = 0;
-    checkpointPending = 0;
+    RuntimeTest::SetUp();
     initStringEngine();
   }
   void TearDown() override {

@@ -8,16 +8,15 @@
 #include "runtime/screen/image_surface.h"
 #include "runtime/screen/palette.h"
 #include "runtime/screen/screen_mode.h"
+#include "tests/support/runtime_test.h"
 
 namespace rt {
 namespace {
 
-class FrameBuilderTest : public ::testing::Test {
+class FrameBuilderTest : public testing::RuntimeTest {
  protected:
   void SetUp() override {
-    pendingError = 0;
-    previousFrameValid = 0;
-    forceFrameRebuild = 0;
+    RuntimeTest::SetUp();
     initScreen();
   }
 

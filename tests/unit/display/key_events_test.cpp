@@ -17,6 +17,7 @@
 #include "runtime/core/display_pause.h"
 #include "runtime/display/key_translation.h"
 #include "runtime/display/window_state.h"
+#include "tests/support/runtime_test.h"
 
 namespace rt {
 namespace {
@@ -25,22 +26,22 @@ using Pair = std::pair<int, int>;  // (character, scan) as queued
 
 constexpr int32_t kShift = kLeftShiftKey, kCtrl = kLeftCtrlKey, kAlt = kLeftAltKey;
 
-class KeyEventsTest : public ::testing::Test {
+class KeyEventsTest : public testing::RuntimeTest {
  protected:
-  void SetUp() override { resetAll(); }
-  void TearDown() override { resetAll(); }
+  void SetUp() override {
+    RuntimeTest::SetUp();
+    resetKeyboard();
+  }
+  void TearDown() override {
+    resetKeyboard();
+    RuntimeTest::TearDown();
+  }
 
-  static void resetAll() {
+  static void resetKeyboard() {
     resetLowMemory();
     clearHeldKeys();
     resetKeyRecordsForTesting();
-    stopRequested = 0;
-    closeRequested = 0;
-    closeInterception = 0;
-    presentPaused = 0;
-    checkpointPending = 0;
     fullScreenRequest = -1;
-    forceFrameRebuild = 0;
     windowState().fullScreenMode = 0;
     windowState().fullScreenSmooth = false;
   }

@@ -13,6 +13,8 @@
 #include "runtime/display/frame_builder.h"
 #include "runtime/screen/image_surface.h"
 #include "runtime/screen/screen_mode.h"
+#include "tests/support/runtime_test.h"
+#include "tests/support/runtime_test.h"
 
 namespace rt {
 namespace {
@@ -27,12 +29,7 @@ void changeModesUntilParked() {
 }
 
 void resetForRound() {
-  displayRunning.store(0);
-  displayPause.store(DisplayPause::Running);
-  exitInProgress.store(0);
-  threadsFinished.store(0);
-  checkpointPending.store(0);
-  pendingError.store(0);
+  testing::resetRuntimeFlags();
   initScreen();
   displayRunning.store(1);
 }

@@ -11,6 +11,7 @@
 #include "runtime/core/errors.h"
 #include "runtime/core/shared_flags.h"
 #include "runtime/display/window_state.h"
+#include "tests/support/runtime_test.h"
 
 namespace rt {
 namespace {
@@ -24,18 +25,17 @@ int fakeCreate(const char* title) {
 }
 void fakeShow(const char* title) { shownTitle = title; }
 
-class WindowTitleTest : public ::testing::Test {
+class WindowTitleTest : public testing::RuntimeTest {
  protected:
   void SetUp() override {
     resetWindowTitleForTesting();
     createdWith.clear();
     shownTitle.clear();
-    pendingError = 0;
-    exitInProgress = 0;
+    RuntimeTest::SetUp();
   }
   void TearDown() override {
     resetWindowTitleForTesting();
-    pendingError = 0;
+    RuntimeTest::TearDown();
   }
 };
 

@@ -14,23 +14,24 @@
 #include "runtime/screen/image_surface.h"
 #include "runtime/screen/screen_mode.h"
 #include "runtime/screen/text_output.h"
+#include "tests/support/runtime_test.h"
 
 namespace rt::testing {
 
 using Pixel = std::pair<int, int>;  // (x, y)
 
-class Mode12Test : public ::testing::Test {
+class Mode12Test : public RuntimeTest {
  protected:
   void SetUp() override {
-    pendingError = 0;
+    RuntimeTest::SetUp();
     initScreen();
     setScreenMode(12, 0, 0, 0, 0, kGivenMode);
     ASSERT_NE(writeSurface(), nullptr);
   }
   // Frees every surface, so that nothing the test made outlives it.
   void TearDown() override {
-    pendingError = 0;
     resetSurfaceTable();
+    RuntimeTest::TearDown();
   }
 
   ImageSurface& screen() { return *writeSurface(); }

@@ -5,18 +5,18 @@
 #include "runtime/core/errors.h"
 #include "runtime/screen/image_surface.h"
 #include "runtime/screen/screen_mode.h"
+#include "tests/support/runtime_test.h"
 
 namespace rt {
 namespace {
 
-class PaletteTest : public ::testing::Test {
+class PaletteTest : public testing::RuntimeTest {
  protected:
   void SetUp() override {
-    pendingError = 0;
+    RuntimeTest::SetUp();
     initScreen();
     setScreenMode(12, 0, 0, 0, 0, kGivenMode);
   }
-  void TearDown() override { pendingError = 0; }
   uint32_t* palette() { return writeSurface()->palette; }
 };
 

@@ -4,17 +4,17 @@
 
 #include "runtime/core/errors.h"
 #include "runtime/screen/image_surface.h"
+#include "tests/support/runtime_test.h"
 
 namespace rt {
 namespace {
 
-class ScreenModeTest : public ::testing::Test {
+class ScreenModeTest : public testing::RuntimeTest {
  protected:
   void SetUp() override {
-    pendingError = 0;
+    RuntimeTest::SetUp();
     initScreen();
   }
-  void TearDown() override { pendingError = 0; }
 };
 
 TEST_F(ScreenModeTest, StartsWithTheTextScreenAndItsEightPages) {

@@ -7,6 +7,7 @@
 
 #include "runtime/screen/glyph_tables.h"
 #include "tests/unit/screen/mode12_fixture.h"
+#include "tests/support/runtime_test.h"
 
 namespace rt {
 namespace {
@@ -468,15 +469,15 @@ TEST_F(TextOutputTest, PrintString_OnASurfaceSmallerThanACellDrawsNothing) {
 }
 
 // The text screen (mode 0) stores codes and attributes instead of pixels.
-class TextScreenTest : public ::testing::Test {
+class TextScreenTest : public testing::RuntimeTest {
  protected:
   void SetUp() override {
-    pendingError = 0;
+    RuntimeTest::SetUp();
     initScreen();
   }
   void TearDown() override {
-    pendingError = 0;
     resetSurfaceTable();
+    RuntimeTest::TearDown();
   }
   ImageSurface& screen() { return *writeSurface(); }
   uint16_t cell(int row, int column) {

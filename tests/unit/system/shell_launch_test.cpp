@@ -20,6 +20,7 @@
 #include "runtime/core/shared_flags.h"
 #include "runtime/display/window_state.h"
 #include "tests/support/scripted_message_box.h"
+#include "tests/support/runtime_test.h"
 
 namespace rt {
 namespace {
@@ -48,7 +49,7 @@ void writeFile(const std::string& path, std::string_view contents, mode_t mode =
 
 // Runs each test in a fresh folder that is the current directory, with fake programs first on
 // PATH, no display named, and the real interpreter.
-class ShellLaunchTest : public ::testing::Test {
+class ShellLaunchTest : public testing::RuntimeTest {
  protected:
   void SetUp() override {
     std::string pattern =
@@ -72,9 +73,7 @@ class ShellLaunchTest : public ::testing::Test {
     unsetenv("FAKE_SLEEP");
     setenv("FAKE_LOG", (folder + "/log").c_str(), 1);
     setCommandInterpreterForTesting("");
-    pendingError = 0;
-    checkpointPending = 0;
-    displaySuspended = DisplaySuspension::None;
+    RuntimeTest::SetUp();
   }
 
   void TearDown() override {

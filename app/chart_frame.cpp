@@ -1,6 +1,7 @@
 #include "app/chart_frame.h"
 
-#include "app/plotter_text.h"
+#include "app/drawing_helpers.h"
+#include "app/text_helpers.h"
 #include "runtime/core/statement.h"
 #include "runtime/files/field_input.h"
 #include "runtime/files/file_open.h"

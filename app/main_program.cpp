@@ -1,7 +1,7 @@
 #include "app/main_program.h"
 
 #include "app/chart_frame.h"
-#include "app/plotter_text.h"
+#include "app/text_helpers.h"
 #include "app/spot_log.h"
 #include "runtime/core/delay.h"
 #include "runtime/system/program_end.h"

@@ -1,6 +1,7 @@
 #include "app/spot_log.h"
 
-#include "app/plotter_text.h"
+#include "app/drawing_helpers.h"
+#include "app/text_helpers.h"
 #include "runtime/core/number_format.h"
 #include "runtime/core/number_parse.h"
 #include "runtime/core/rounding.h"

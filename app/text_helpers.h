@@ -1,4 +1,5 @@
-// Small helpers that keep the plotter's steps close to their tables.
+// Text in the plotter's own terms: literal temporaries, items printed at the cursor or at a
+// position, and the foreground colour, so that each text step reads as one call.
 #pragma once
 
 #include <cstdint>
@@ -18,11 +19,5 @@ void printAt(int32_t row, int32_t column, rt::RtString* item);
 
 // Sets the foreground colour only.
 void setForeground(int32_t color);
-
-// Full circle of `radius` around (x, y) in `color`; a pixel; a line, box or filled box between
-// two absolute points.
-void circle(int32_t x, int32_t y, int32_t radius, int32_t color);
-void pixel(int32_t x, int32_t y, int32_t color);
-void line(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t color, int32_t kind);
 
 }  // namespace app

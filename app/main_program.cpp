@@ -1,12 +1,10 @@
 #include "app/main_program.h"
 
 #include "app/chart_frame.h"
-#include "app/text_helpers.h"
 #include "app/spot_log.h"
+#include "app/text_helpers.h"
 #include "runtime/core/delay.h"
-#include "runtime/system/program_end.h"
 #include "runtime/core/read_key.h"
-#include "runtime/system/shell_launch.h"
 #include "runtime/core/statement.h"
 #include "runtime/display/menu_bar.h"
 #include "runtime/display/window_title.h"
@@ -14,6 +12,8 @@
 #include "runtime/screen/palette.h"
 #include "runtime/screen/screen_mode.h"
 #include "runtime/screen/text_output.h"
+#include "runtime/system/program_end.h"
+#include "runtime/system/shell_launch.h"
 
 namespace app {
 namespace {

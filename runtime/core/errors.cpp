@@ -3,9 +3,9 @@
 #include <array>
 #include <utility>
 
+#include "runtime/core/clock.h"
 #include "runtime/core/program_park.h"
 #include "runtime/core/shared_flags.h"
-#include "runtime/core/clock.h"
 #include "runtime/platform/message_box.h"
 #include "runtime/platform/process_exit.h"
 

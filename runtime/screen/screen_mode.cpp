@@ -7,9 +7,9 @@
 #include <cstring>
 #include <vector>
 
+#include "runtime/core/display_pause.h"
 #include "runtime/core/errors.h"
 #include "runtime/core/shared_flags.h"
-#include "runtime/core/display_pause.h"
 #include "runtime/screen/image_surface.h"
 #include "runtime/screen/palette.h"
 

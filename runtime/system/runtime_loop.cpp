@@ -1,3 +1,6 @@
+// RuntimeLoopThread, TimerEventThread and the exit sequence.
+#include "runtime/system/runtime_threads.h"
+
 #include <atomic>
 
 #include "runtime/core/clock.h"
@@ -5,7 +8,6 @@
 #include "runtime/core/errors.h"
 #include "runtime/core/fp_signal.h"
 #include "runtime/core/low_memory.h"
-#include "runtime/system/runtime_threads.h"
 #include "runtime/core/shared_flags.h"
 #include "runtime/display/frame_builder.h"
 #include "runtime/display/key_events.h"

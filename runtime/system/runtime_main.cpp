@@ -6,7 +6,6 @@
 #include "runtime/core/clock.h"
 #include "runtime/core/fp_signal.h"
 #include "runtime/core/low_memory.h"
-#include "runtime/system/runtime_threads.h"
 #include "runtime/core/shared_flags.h"
 #include "runtime/core/string_engine.h"
 #include "runtime/display/key_events.h"
@@ -16,6 +15,7 @@
 #include "runtime/platform/process_exit.h"
 #include "runtime/platform/program_folder.h"
 #include "runtime/screen/screen_mode.h"
+#include "runtime/system/runtime_threads.h"
 
 namespace rt {
 namespace {

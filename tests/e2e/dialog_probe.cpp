@@ -13,10 +13,10 @@
 #include <thread>
 
 #include "runtime/core/program_park.h"
-#include "runtime/system/runtime_main.h"
 #include "runtime/core/shared_flags.h"
 #include "runtime/display/window_state.h"
 #include "runtime/platform/message_box.h"
+#include "runtime/system/runtime_main.h"
 
 namespace {
 

@@ -13,12 +13,12 @@
 #include "runtime/core/delay.h"
 #include "runtime/core/errors.h"
 #include "runtime/core/read_key.h"
-#include "runtime/system/runtime_main.h"
 #include "runtime/core/string_engine.h"
 #include "runtime/display/window_state.h"
 #include "runtime/display/window_title.h"
 #include "runtime/screen/image_surface.h"
 #include "runtime/screen/screen_mode.h"
+#include "runtime/system/runtime_main.h"
 
 // Last: its macros (None, Bool, ...) would clash with the runtime's names.
 #include <X11/Xlib.h>

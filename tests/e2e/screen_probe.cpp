@@ -10,11 +10,11 @@
 #include "runtime/core/delay.h"
 #include "runtime/core/errors.h"
 #include "runtime/core/key_queue.h"
-#include "runtime/system/program_end.h"
-#include "runtime/system/runtime_main.h"
 #include "runtime/screen/image_surface.h"
 #include "runtime/screen/palette.h"
 #include "runtime/screen/screen_mode.h"
+#include "runtime/system/program_end.h"
+#include "runtime/system/runtime_main.h"
 
 namespace {
 

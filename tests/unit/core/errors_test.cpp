@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "runtime/core/shared_flags.h"
-#include "tests/support/scripted_message_box.h"
 #include "tests/support/runtime_test.h"
+#include "tests/support/scripted_message_box.h"
 
 namespace rt {
 namespace {

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "runtime/core/errors.h"
-#include "tests/support/scripted_message_box.h"
 #include "tests/support/runtime_test.h"
+#include "tests/support/scripted_message_box.h"
 
 namespace rt {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "runtime/core/errors.h"
 #include "runtime/core/display_pause.h"
+#include "runtime/core/errors.h"
 #include "runtime/screen/glyph_tables.h"
 #include "runtime/screen/image_surface.h"
 #include "runtime/screen/palette.h"

@@ -9,12 +9,12 @@
 #include <utility>
 #include <vector>
 
+#include "runtime/core/display_pause.h"
 #include "runtime/core/errors.h"
 #include "runtime/core/held_keys.h"
 #include "runtime/core/key_queue.h"
 #include "runtime/core/low_memory.h"
 #include "runtime/core/shared_flags.h"
-#include "runtime/core/display_pause.h"
 #include "runtime/display/key_translation.h"
 #include "runtime/display/window_state.h"
 #include "tests/support/runtime_test.h"

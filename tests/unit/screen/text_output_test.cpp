@@ -6,8 +6,8 @@
 #include <string>
 
 #include "runtime/screen/glyph_tables.h"
-#include "tests/unit/screen/mode12_fixture.h"
 #include "tests/support/runtime_test.h"
+#include "tests/unit/screen/mode12_fixture.h"
 
 namespace rt {
 namespace {

@@ -19,8 +19,8 @@
 #include "runtime/core/errors.h"
 #include "runtime/core/shared_flags.h"
 #include "runtime/display/window_state.h"
-#include "tests/support/scripted_message_box.h"
 #include "tests/support/runtime_test.h"
+#include "tests/support/scripted_message_box.h"
 
 namespace rt {
 namespace {

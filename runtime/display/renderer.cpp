@@ -232,9 +232,6 @@ void redisplayTick(int) {
 
 void onWindowReshape(int width, int height) {
   WindowState& w = windowState();
-  w.lastResizeWidth = width;
-  w.lastResizeHeight = height;
-  w.resizedMarker = -1;
   w.previousClientWidth = w.clientWidth;
   w.previousClientHeight = w.clientHeight;
   w.clientWidth = width;

@@ -19,8 +19,6 @@
 namespace rt {
 namespace {
 
-bool framebufferObjectsSupported = false;
-
 // freeglut's fatal errors. Left to itself, freeglut prints its message and calls exit() on
 // this thread while the runtime's threads run, which can crash on the way out; instead the
 // message becomes the one line of endProcessWithError and the status is 1.
@@ -60,7 +58,6 @@ void initialiseGlew() {
     showMessageBox("Error", reinterpret_cast<const char*>(glewGetErrorString(result)),
                    MessageBoxButtons::Ok);
   }
-  framebufferObjectsSupported = glewIsSupported("GL_EXT_framebuffer_object") != 0;
 }
 
 void registerCallbacks() {

@@ -12,8 +12,6 @@ namespace rt {
 struct WindowState {
   int32_t clientWidth = 640, clientHeight = 400;  // as last reported by the window
   int32_t previousClientWidth = 0, previousClientHeight = 0;
-  int32_t lastResizeWidth = 0, lastResizeHeight = 0;  // for the program's resize query
-  int32_t resizedMarker = 0;                           // one-shot: -1 after a reshape
   int32_t drawnFrameWidth = 0, drawnFrameHeight = 0;   // frame size drawn last time
   double rememberedRatio = 0;                          // aspect ratio kept by stretch mode
   ViewMapping mapping;

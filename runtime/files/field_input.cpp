@@ -18,7 +18,28 @@ namespace {
 
 constexpr int kEndOfData = -1;
 constexpr int kReadFailed = -2;
+constexpr int kFieldTooLong = -3;  // a string field's value would pass the longest string
 constexpr int kEndOfDataByte = 26;
+
+// The longest string field kept; tests lower it to reach the limit with a small file.
+size_t longestField = kLongestStringField;
+
+bool isBlank(uint8_t b) { return b == ' ' || b == '\t'; }
+
+// Appends the bytes [begin, end) of a field to `out`, up to the longest string field. Beyond
+// it only blanks may follow when `blanksDropped` (an unquoted field loses its trailing blanks,
+// so they make it too long only if something else comes after them; they are not kept).
+// False when the field's value is too long.
+bool keepFieldBytes(std::string& out, const uint8_t* begin, const uint8_t* end,
+                    bool blanksDropped) {
+  const size_t room = longestField - std::min(out.size(), longestField);
+  const size_t kept = std::min(static_cast<size_t>(end - begin), room);
+  out.append(reinterpret_cast<const char*>(begin), kept);
+  for (const uint8_t* p = begin + kept; p < end; ++p) {
+    if (!blanksDropped || !isBlank(*p)) return false;
+  }
+  return true;
+}
 
 // Raises the error for a failed read and returns kReadFailed.
 int readFailure(FileStatus status) {
@@ -63,9 +84,10 @@ class FieldReader {
   void lookBack() { --slot_->position; }
 
   // Reads bytes up to the first one in `stops` and returns it as next() would (consumed), or
-  // kEndOfData / kReadFailed. The bytes before it are appended to `out` when one is given.
+  // kEndOfData / kReadFailed. The bytes before it are appended to `out` when one is given
+  // (keepFieldBytes: kFieldTooLong when they make the value too long, `blanksDropped` as there).
   // Works a buffered block at a time, so a field of any length costs linear time.
-  int scanUntil(const StopSet& stops, std::string* out) {
+  int scanUntil(const StopSet& stops, std::string* out, bool blanksDropped = false) {
     for (;;) {
       const int64_t offset = slot_->position - slot_->bufferStart;
       if (offset >= 0 && offset < slot_->bufferLength) {
@@ -74,8 +96,9 @@ class FieldReader {
         const uint8_t* p = begin;
         while (p < end && !stops[*p]) ++p;
         if (p != begin) {
-          if (out != nullptr)
-            out->append(reinterpret_cast<const char*>(begin), static_cast<size_t>(p - begin));
+          if (out != nullptr && !keepFieldBytes(*out, begin, p, blanksDropped)) {
+            return kFieldTooLong;
+          }
           slot_->position += p - begin;
           slot_->hitEnd = false;
         }
@@ -427,10 +450,15 @@ void inputStringField(int32_t fileNumber, std::string& target) {
   } else {
     if (c != '\r' && c != '\n' && c != ',') {
       field.push_back(static_cast<char>(c));
-      c = reader.scanUntil(kFieldEnds, &field);
+      c = reader.scanUntil(kFieldEnds, &field, true);
     }
     const size_t kept = field.find_last_not_of(" \t");
     field.resize(kept == std::string::npos ? 0 : kept + 1);
+  }
+  if (c == kFieldTooLong) {
+    // No string can hold the value: out of string memory, as for a concatenation that long.
+    raiseError(512);
+    return;
   }
   // The terminator; after a closing quote, everything up to it is dropped.
   for (;;) {
@@ -454,6 +482,7 @@ void inputStringField(int32_t fileNumber, RtString* target) {
   // The read itself may have raised 62 after emptying the field; its assignment still
   // belongs to the read, so it is made with the error set aside for a moment.
   uint32_t pending = pendingError.exchange(0, std::memory_order_relaxed);
+  // The read keeps no more than kLongestStringField bytes, so the length fits.
   assignString(target, newStringFromText(value.data(), static_cast<int32_t>(value.size())));
   pendingError.store(pending, std::memory_order_relaxed);
 }
@@ -475,6 +504,10 @@ long double inputNumberField(int32_t fileNumber, uint32_t typeDescriptor) {
     return 0;
   }
   return value;
+}
+
+void setLongestStringFieldForTesting(size_t bytes) {
+  longestField = std::clamp<size_t>(bytes, 1, kLongestStringField);
 }
 
 int32_t atEndOfFile(int32_t fileNumber) {

@@ -16,15 +16,22 @@
 //
 // Failures raise numbered errors (errors.h) and leave the target unchanged, except the end of
 // the data before a field, which empties a string target (number fields return 0) and raises 62.
+// A string field whose value would be longer than the longest string (kLongestStringField) is
+// out of string memory, critical error 512 as for a concatenation that long: it ends the process.
 // While an error is pending the field reads do nothing. ProgramThread only.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <string>
 
 #include "runtime/core/rt_string.h"
 
 namespace rt {
+
+// The longest string field value: the longest string a descriptor can hold (2^31 - 1 bytes).
+constexpr size_t kLongestStringField = std::numeric_limits<int32_t>::max();
 
 // Type descriptor bits of inputNumberField: bits 0 to 8 the width in bits; the flags below.
 constexpr uint32_t kFieldWidthMask = 0x1FF;
@@ -48,7 +55,8 @@ void consumeLineEnd(int32_t slotIndex, int c);
 void skipToFieldEnd(int32_t slotIndex, int c);
 
 // Reads the next field of `fileNumber` as a string into `target` (its storage is reused).
-// Errors: 52 number not open, 54 not opened for input, 75 no read access, 62 end of data.
+// Errors: 52 number not open, 54 not opened for input, 75 no read access, 62 end of data, 512
+// (critical) a value longer than kLongestStringField; no more than that is ever kept.
 // Negative numbers (stream handles, not used here) do nothing.
 void inputStringField(int32_t fileNumber, std::string& target);
 
@@ -67,6 +75,10 @@ long double inputNumberField(int32_t fileNumber, uint32_t typeDescriptor);
 // Ends one input statement's list of fields. It does nothing: the rest of the line is not
 // skipped, and the next read starts right after the last field's terminator.
 inline void endInputList() {}
+
+// Lowers the longest string field value to `bytes` (1 to kLongestStringField), so that tests
+// reach the limit with a small file; kLongestStringField restores it. Tests only.
+void setLongestStringFieldForTesting(size_t bytes);
 
 // -1 when the file opened for input has no more data: every byte is consumed or byte 26 was
 // met; 0 otherwise. A number that is not open raises 52 and gives 0. Runs even while an error

@@ -7,7 +7,7 @@
 // line reports the error before the body's first step.
 //
 // A procedure creates one Steps on entry; it remembers the string temporaries' mark. The
-// application then reads like its step table:
+// application then reads as a list of numbered statements, one per line:
 //
 //   Steps steps;
 //   steps(146, [&] { openFile(...); });

@@ -1,5 +1,6 @@
 // keyPressed and keyReleased: from runtime key codes to runtime actions, key state and queued
-// keys. The numbered comments follow the order in which keyPressed acts on a key.
+// keys. A press is handled in a fixed order (pressLocked): the held-key set first, then Break,
+// Pause and Alt+Enter, which queue nothing, and only then the key hit and the queued key.
 #include "runtime/display/key_events.h"
 
 #include <array>
@@ -171,7 +172,8 @@ bool pairFromResult(int32_t result, int32_t scan, int32_t& character, int32_t& o
   return true;
 }
 
-// Step 9 for character codes 0..255.
+// Queues a press of a character key (codes 0..255): its scan code goes to the port bytes and the
+// pair its key record gives for the held modifiers to the keyboard buffer.
 void queueCharacterKey(int32_t code) {
   const KeyRecord& record = keyRecord(code);
   int32_t character = code, scan = record.scan;
@@ -186,7 +188,8 @@ void queueCharacterKey(int32_t code) {
   enqueueKey(static_cast<uint8_t>(character), static_cast<uint8_t>(scan));
 }
 
-// Step 9 for extended codes (scan x 256) and keypad codes.
+// Queues a press of an extended key (scan x 256) or a keypad key the same way; Insert with no
+// modifier, unless it was already down, also toggles insert mode.
 void queueExtendedKey(int32_t code, bool insertWasHeld) {
   int32_t index = recordIndexOf(code);
   bool keypadFlag = code >= kKeypadFirstKey && code <= kKeypadFlagLastKey;
@@ -209,7 +212,8 @@ void queueExtendedKey(int32_t code, bool insertWasHeld) {
   enqueueKey(static_cast<uint8_t>(character), static_cast<uint8_t>(scan));
 }
 
-// Step 9 for modifiers, lock keys and the other codes above 0xFFFF: state only.
+// A press of a modifier, a lock key or another code above 0xFFFF queues nothing: only the port
+// bytes and the keyboard status change.
 void recordStateKey(int32_t code, bool scrollLockWasHeld) {
   if (int32_t scan = modifierScan(code); scan != 0) scanCodes.add(static_cast<uint8_t>(scan));
   // The Scroll Lock state is toggled before the status bytes are rebuilt, so that they show it.
@@ -218,30 +222,33 @@ void recordStateKey(int32_t code, bool scrollLockWasHeld) {
 }
 
 void pressLocked(int32_t code) {
-  if (code == 0) code = kZeroCodeKey;  // 1
-  bool insertWasHeld = code == kInsertKey && keyIsHeld(kInsertKey) != 0;  // 2
+  if (code == 0) code = kZeroCodeKey;  // held under a stand-in code, queued as 0 again below
+  // A repeated press of a key already down must not toggle its state again.
+  bool insertWasHeld = code == kInsertKey && keyIsHeld(kInsertKey) != 0;
   bool scrollLockWasHeld = code == kScrollLockKey && keyIsHeld(kScrollLockKey) != 0;
-  addHeldKey(code);  // 3
+  addHeldKey(code);  // the key is down from here on, whatever the press goes on to do
   bool ctrl = ctrlHeld();
   if (code == kBreakKey || (ctrl && (code == kScrollLockKey || code == kAlternateBreakKey))) {
-    requestBreak();  // 4
+    requestBreak();  // Break (or Ctrl+Scroll Lock) is acted on and not queued
     return;
   }
-  if (code == kPauseKey || (ctrl && code == kNumLockKey)) {  // 5
+  // Pause (or Ctrl+Num Lock) holds the program at its next statement checkpoint.
+  if (code == kPauseKey || (ctrl && code == kNumLockKey)) {
     presentPaused.fetch_or(1, std::memory_order_release);
     checkpointPending.store(1, std::memory_order_release);
     return;
   }
-  if ((presentPaused.load(std::memory_order_acquire) & 1) != 0) {  // 6: any key ends a pause
+  // While paused, any other key only ends the pause.
+  if ((presentPaused.load(std::memory_order_acquire) & 1) != 0) {
     presentPaused.fetch_and(~1u, std::memory_order_release);
     return;
   }
-  if (code == 13 && altHeld()) {  // 7
+  if (code == 13 && altHeld()) {  // Alt+Enter changes the full-screen mode, no Enter is queued
     stepFullScreenCycle();
     return;
   }
-  keyHits.record(keyHitFor(code));  // 8 (no key traps are set in this system)
-  if (code == kZeroCodeKey) code = 0;  // 9
+  keyHits.record(keyHitFor(code));  // every other press is a key hit (no key traps are set here)
+  if (code == kZeroCodeKey) code = 0;  // the stand-in is queued as code 0
   if (code >= 0 && code <= 255) {
     queueCharacterKey(code);
   } else if (isKeypadKey(code) || isKeypadNavigationKey(code) || (code > 255 && code <= 0xFFFF)) {

@@ -1,5 +1,5 @@
-// The spot plotter itself, in a real window: the worked example of a two-record log, the menu
-// strip, and the end of the program through Escape.
+// The spot plotter itself, in a real window: a two-spot log (one watched station, one other),
+// the menu strip, and the end of the program through Escape.
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
 
@@ -77,7 +77,7 @@ class PlotterWindowTest : public e2e::X11Test {
 constexpr const char* kSettings = "spots.log\r\nW1AAA\r\nQQ1BBB\r\nW3CCC\r\nW4DDD\r\nW5EEE\r\nW6FFF\r\n";
 constexpr const char* kLog = "Heading\r\nQQ1BBB,a,09:47:30,b,-12,c\r\nQQ1CCC,a,23:59:59,b,3,c\r\n";
 
-TEST_F(PlotterWindowTest, WorkedExampleAppearsInTheWindow) {
+TEST_F(PlotterWindowTest, TwoSpotLogAppearsInTheWindow) {
   writeFile("Ferlang.SET", kSettings);
   writeFile("spots.log", kLog);
   Window window = startAndWaitForChart();

@@ -1,5 +1,5 @@
-// The plotter's steps against a real mode-12 surface: the chart frame and the worked example of
-// a two-record log, pixel for pixel, and the error dialogs of missing files.
+// The plotter's steps against a real mode-12 surface: the chart frame and a two-spot log (one
+// watched station, one other), pixel for pixel, and the error dialogs of missing files.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -89,12 +89,12 @@ class PlotterTest : public rt::testing::RuntimeTest {
   rt::testing::ScriptedMessageBox box;
 };
 
-const char* kWorkedSettings = "spots.log\r\nW1AAA\r\nQQ1BBB\r\nW3CCC\r\nW4DDD\r\nW5EEE\r\nW6FFF\r\n";
-const char* kWorkedLog = "Heading without commas\r\nQQ1BBB,a,09:47:30,b,-12,c\r\nQQ1CCC,a,23:59:59,b,3,c\r\n";
+const char* kTwoSpotSettings = "spots.log\r\nW1AAA\r\nQQ1BBB\r\nW3CCC\r\nW4DDD\r\nW5EEE\r\nW6FFF\r\n";
+const char* kTwoSpotLog = "Heading without commas\r\nQQ1BBB,a,09:47:30,b,-12,c\r\nQQ1CCC,a,23:59:59,b,3,c\r\n";
 
-TEST_F(PlotterTest, WorkedExamplePlotsBothSpotsAndListsTheOtherStation) {
-  write("Ferlang.SET", kWorkedSettings);
-  write("spots.log", kWorkedLog);
+TEST_F(PlotterTest, TwoSpotLogPlotsBothSpotsAndListsTheOtherStation) {
+  write("Ferlang.SET", kTwoSpotSettings);
+  write("spots.log", kTwoSpotLog);
   redraw();
   EXPECT_TRUE(box.shown.empty());
   // Class 2 (colour 12) at (267, 228): the centre pixel and the circles of radius 3, 2 and 1.
@@ -113,7 +113,7 @@ TEST_F(PlotterTest, WorkedExamplePlotsBothSpotsAndListsTheOtherStation) {
 }
 
 TEST_F(PlotterTest, ChartFrameLiesAtItsCoordinates) {
-  write("Ferlang.SET", kWorkedSettings);
+  write("Ferlang.SET", kTwoSpotSettings);
   write("spots.log", "Heading only\r\n");
   redraw();
   EXPECT_TRUE(box.shown.empty());
@@ -151,7 +151,7 @@ TEST_F(PlotterTest, ChartFrameLiesAtItsCoordinates) {
 }
 
 TEST_F(PlotterTest, SpotPositionsRoundTiesToEvenAndClipAtTheScreen) {
-  write("Ferlang.SET", kWorkedSettings);
+  write("Ferlang.SET", kTwoSpotSettings);
   write("spots.log", "H\r\nX,a,24:00:00,b,-31,c\r\nY,a,9,b,50,c\r\n");
   redraw();
   EXPECT_TRUE(box.shown.empty());
@@ -162,14 +162,14 @@ TEST_F(PlotterTest, SpotPositionsRoundTiesToEvenAndClipAtTheScreen) {
 }
 
 TEST_F(PlotterTest, UnmatchedCallsAreListedOnceAndSubstringsNotAgain) {
-  write("Ferlang.SET", kWorkedSettings);
+  write("Ferlang.SET", kTwoSpotSettings);
   write("spots.log", "H\r\nQQ1CCC,a,01:00,b,0,c\r\nQQ1C,a,01:00,b,0,c\r\nQQ1CCC,a,02:00,b,0,c\r\nqq1bbb,a,03:00,b,0,c\r\n");
   redraw();
   EXPECT_EQ(state.otherCalls->view(), "QQ1CCC qq1bbb ");
 }
 
 TEST_F(PlotterTest, EmptyCallSignTakesTheSeventhClassWithTwoRings) {
-  write("Ferlang.SET", kWorkedSettings);
+  write("Ferlang.SET", kTwoSpotSettings);
   write("spots.log", "H\r\n,a,10:00:00,b,0,c\r\n");
   redraw();
   // P = (32 + 240, 345 - 194) = (272, 151): colour 15 circles, rings of radius 5 and 6 in 12.
@@ -193,7 +193,7 @@ TEST_F(PlotterTest, MissingSettingsFileReports53ThenBadFileNumberForEachRead) {
 }
 
 TEST_F(PlotterTest, CutShortRecordRaises62AndIsStillPlotted) {
-  write("Ferlang.SET", kWorkedSettings);
+  write("Ferlang.SET", kTwoSpotSettings);
   write("spots.log", "H\r\nQQ1BBB,a,09:47:30,b,-12,c\r\nQQ1DDD,a,12:00");
   redraw();
   ASSERT_EQ(box.shown.size(), 1u);

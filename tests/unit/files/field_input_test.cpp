@@ -37,7 +37,7 @@ class FieldInputTest : public FilesTest {
 
 TEST_F(FieldInputTest, FieldsEndAtCommasAndLineEndsAndTheEndTestFollowsTheLastByte) {
   expectScripts({
-      {"the worked example line, read as one log record",
+      {"a log record with padded, quoted and signed fields and a note",
        " QQ1ABC ,\"14,07\",07:05:00, JT ,-07,note x\r\n",
        "SSSSNS E",
        {"QQ1ABC", "14,07", "07:05:00", "JT", "-7", "note x", "eof"}},

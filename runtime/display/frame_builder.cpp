@@ -7,6 +7,7 @@
 #include "runtime/core/display_pause.h"
 #include "runtime/platform/message_box.h"
 #include "runtime/screen/image_surface.h"
+#include "runtime/screen/shared_raster.h"
 
 namespace rt {
 
@@ -28,36 +29,43 @@ void acknowledgePause() {
 
 }  // namespace
 
-bool FrameBuilder::snapshotUnchanged(const ImageSurface& s, size_t bytes, int paletteLength) const {
-  return std::memcmp(pixelSnapshot_.data(), s.pixels, bytes) == 0 &&
-         (paletteLength == 0 ||
-          std::memcmp(paletteSnapshot_.data(), s.palette, static_cast<size_t>(paletteLength) * 4) == 0);
+// The first `paletteLength` entries of the surface's palette into livePalette_. In the
+// monochrome mode attributes 0..3 take their colour from the colour number in entries 4..7 and
+// the blink phase; the builder works that out in its own copy and never writes the surface.
+void FrameBuilder::loadPalette(const ImageSurface& s, int paletteLength) {
+  if (s.palette == nullptr) {
+    livePalette_.fill(0);
+    return;
+  }
+  copyShared32(livePalette_.data(), s.palette, static_cast<size_t>(paletteLength));
+  if (s.mode == 10) {
+    int phase = (millisecondClock() & 0x200) != 0 ? 1 : 0;
+    for (int i = 0; i < 4; ++i) livePalette_[i] = kMonochromeColors[loadShared32(s.palette + 4 + i) % 9][phase];
+  }
 }
 
-void FrameBuilder::takeSnapshot(const ImageSurface& s, size_t bytes, int paletteLength) {
-  std::memcpy(pixelSnapshot_.data(), s.pixels, bytes);
-  if (paletteLength > 0) std::memcpy(paletteSnapshot_.data(), s.palette, static_cast<size_t>(paletteLength) * 4);
+// Compares with the snapshot; the palette (already loaded by loadPalette) first, as it is short.
+bool FrameBuilder::snapshotUnchanged(const ImageSurface& s, size_t bytes, int paletteLength) const {
+  return (paletteLength == 0 ||
+          std::memcmp(paletteSnapshot_.data(), livePalette_.data(), static_cast<size_t>(paletteLength) * 4) == 0) &&
+         sharedBytesEqual(s.pixels, pixelSnapshot_.data(), bytes);
 }
 
 FrameBuilder::Outcome FrameBuilder::convertIndexed(DisplayFrame& frame, const ImageSurface& s) {
   size_t n = static_cast<size_t>(s.width) * s.height;
   int paletteLength = 1 << s.bitsPerPixel;
-  if (s.mode == 10 && s.palette != nullptr) {
-    // Attributes 0..3 take their colour from the colour number in entries 4..7 and the phase.
-    int phase = (millisecondClock() & 0x200) != 0 ? 1 : 0;
-    for (int i = 0; i < 4; ++i) s.palette[i] = kMonochromeColors[s.palette[4 + i] % 9][phase];
-  }
+  loadPalette(s, paletteLength);
   if (n != pixelSnapshot_.size()) {
     pixelSnapshot_.assign(n, 0);  // a new size: nothing to compare with
   } else if (forceFrameRebuild.load(std::memory_order_relaxed) == 0) {
     if (displayOrder.softwareScreen == 0) return Outcome::Discard;
-    if (snapshotUnchanged(s, n, paletteLength) &&
-        previousFrameValid.load(std::memory_order_relaxed) == 1) {
+    if (previousFrameValid.load(std::memory_order_relaxed) == 1 && snapshotUnchanged(s, n, paletteLength)) {
       return Outcome::Discard;
     }
   }
   if (!frame.ensureSize(s.width, s.height)) return Outcome::Discard;
-  takeSnapshot(s, n, paletteLength);
+  std::memcpy(paletteSnapshot_.data(), livePalette_.data(), static_cast<size_t>(paletteLength) * 4);
+  copySharedBytes(pixelSnapshot_.data(), s.pixels, n);
   const uint8_t* from = pixelSnapshot_.data();
   const uint32_t* lookup = paletteSnapshot_.data();
   uint32_t* to = frame.pixels;
@@ -71,12 +79,12 @@ FrameBuilder::Outcome FrameBuilder::convertTrueColor(DisplayFrame& frame, const 
     pixelSnapshot_.assign(bytes, 0);
   } else if (forceFrameRebuild.load(std::memory_order_relaxed) == 0) {
     if (displayOrder.softwareScreen == 0) return Outcome::Discard;
-    if (snapshotUnchanged(s, bytes, 0) && previousFrameValid.load(std::memory_order_relaxed) == 1) {
+    if (previousFrameValid.load(std::memory_order_relaxed) == 1 && snapshotUnchanged(s, bytes, 0)) {
       return Outcome::Discard;
     }
   }
   if (!frame.ensureSize(s.width, s.height)) return Outcome::Discard;
-  takeSnapshot(s, bytes, 0);
+  copySharedBytes(pixelSnapshot_.data(), s.pixels, bytes);
   std::memcpy(frame.pixels, pixelSnapshot_.data(), bytes);
   return Outcome::Publish;
 }

@@ -5,7 +5,8 @@
 // previous snapshot: an unchanged screen costs two memory comparisons and publishes nothing; a
 // changed one is converted by one palette lookup per pixel from the snapshot (so the live
 // surface is read once) and published in the FrameRing. Text screens redraw only the cells
-// that changed into a copy of the previous frame.
+// that changed into a copy of the previous frame. ProgramThread draws meanwhile: every read of
+// the live pixels, palette and cursor goes through shared_raster.h.
 #pragma once
 
 #include <array>
@@ -43,11 +44,13 @@ class FrameBuilder {
   Outcome convertIndexed(DisplayFrame& frame, const ImageSurface& s);
   Outcome convertTrueColor(DisplayFrame& frame, const ImageSurface& s);
   Outcome convertText(DisplayFrame& frame, const ImageSurface& s, uint32_t frameCounter);
+  void loadPalette(const ImageSurface& s, int paletteLength);
   bool snapshotUnchanged(const ImageSurface& s, size_t bytes, int paletteLength) const;
-  void takeSnapshot(const ImageSurface& s, size_t bytes, int paletteLength);
 
   std::vector<uint8_t> pixelSnapshot_;
   std::array<uint32_t, 256> paletteSnapshot_{};
+  std::array<uint32_t, 256> livePalette_{};  // the palette as this pass shows it
+  std::vector<uint8_t> liveCells_;           // text screens: the cells this pass draws from
   // Text screens: the cursor and blink phase drawn into the last published frame, and that
   // frame's order so that its pixels can be found again.
   int32_t lastCursorRow_ = 0, lastCursorColumn_ = 0;

@@ -7,6 +7,7 @@
 #include "runtime/platform/message_box.h"
 #include "runtime/screen/glyph_tables.h"
 #include "runtime/screen/image_surface.h"
+#include "runtime/screen/shared_raster.h"
 
 namespace rt {
 namespace {
@@ -71,15 +72,20 @@ FrameBuilder::Outcome FrameBuilder::convertText(DisplayFrame& frame, const Image
   const int frameWidth = columns * font.width, frameHeight = rows * font.height;
   const size_t cellBytes = static_cast<size_t>(columns) * rows * 2;
   const bool blinkOn = (counter & 8) == 0;
-  const bool cursorDrawn = s.cursorVisible != 0 && blinkOn && s.cursorRow >= 1 && s.cursorRow <= rows &&
-                           s.cursorColumn >= 1 && s.cursorColumn <= columns;
-  const bool cursorMoved = cursorDrawn != lastCursorDrawn_ || s.cursorRow != lastCursorRow_ ||
-                           s.cursorColumn != lastCursorColumn_;
+  // The cursor fields change under our feet: each is read once, so that the whole pass (and
+  // what it remembers for the next one) sees one cursor.
+  const int cursorRow = s.cursorRow, cursorColumn = s.cursorColumn;
+  const int cursorFirstLine = s.cursorFirstLine, cursorLastLine = s.cursorLastLine;
+  const bool cursorDrawn = s.cursorVisible != 0 && blinkOn && cursorRow >= 1 && cursorRow <= rows &&
+                           cursorColumn >= 1 && cursorColumn <= columns;
+  const bool cursorMoved = cursorDrawn != lastCursorDrawn_ || cursorRow != lastCursorRow_ ||
+                           cursorColumn != lastCursorColumn_;
 
+  copyShared32(livePalette_.data(), s.palette, 16);
   bool full = cellBytes != pixelSnapshot_.size() || previousFrameValid.load(std::memory_order_relaxed) == 0 ||
               forceFrameRebuild.load(std::memory_order_relaxed) != 0 ||
-              std::memcmp(paletteSnapshot_.data(), s.palette, 16 * 4) != 0;
-  if (!full && !cursorMoved && blinkOn == lastBlinkOn_ && std::memcmp(pixelSnapshot_.data(), s.pixels, cellBytes) == 0) {
+              std::memcmp(paletteSnapshot_.data(), livePalette_.data(), 16 * 4) != 0;
+  if (!full && !cursorMoved && blinkOn == lastBlinkOn_ && sharedBytesEqual(s.pixels, pixelSnapshot_.data(), cellBytes)) {
     return Outcome::Discard;
   }
   if (!frame.ensureSize(frameWidth, frameHeight)) return Outcome::Discard;
@@ -95,14 +101,16 @@ FrameBuilder::Outcome FrameBuilder::convertText(DisplayFrame& frame, const Image
     }
   }
   if (pixelSnapshot_.size() != cellBytes) pixelSnapshot_.assign(cellBytes, 0);
-  std::memcpy(paletteSnapshot_.data(), s.palette, 16 * 4);
+  std::memcpy(paletteSnapshot_.data(), livePalette_.data(), 16 * 4);
+  liveCells_.resize(cellBytes);
+  copySharedBytes(liveCells_.data(), s.pixels, cellBytes);
 
   for (int row = 0; row < rows; ++row) {
     for (int column = 0; column < columns; ++column) {
       size_t at = (static_cast<size_t>(row) * columns + column) * 2;
-      uint8_t code = s.pixels[at], attribute = s.pixels[at + 1];
+      uint8_t code = liveCells_[at], attribute = liveCells_[at + 1];
       bool blinking = (attribute & 0x80) != 0;
-      bool isCursorCell = row + 1 == s.cursorRow && column + 1 == s.cursorColumn;
+      bool isCursorCell = row + 1 == cursorRow && column + 1 == cursorColumn;
       bool wasCursorCell = row + 1 == lastCursorRow_ && column + 1 == lastCursorColumn_;
       bool redraw = full || code != pixelSnapshot_[at] || attribute != pixelSnapshot_[at + 1] ||
                     (blinking && blinkOn != lastBlinkOn_) ||
@@ -113,8 +121,8 @@ FrameBuilder::Outcome FrameBuilder::convertText(DisplayFrame& frame, const Image
       if (blinking && !blinkOn) colors.fore = colors.back;
       int first = 1, last = 0;  // no cursor band
       if (cursorDrawn && isCursorCell) {
-        first = s.cursorFirstLine;
-        last = s.cursorLastLine < font.height ? s.cursorLastLine : font.height - 1;
+        first = cursorFirstLine;
+        last = cursorLastLine < font.height ? cursorLastLine : font.height - 1;
       }
       drawCell(frame.pixels, frameWidth, font, column, row, code, colors, first, last);
       pixelSnapshot_[at] = code;
@@ -123,8 +131,8 @@ FrameBuilder::Outcome FrameBuilder::convertText(DisplayFrame& frame, const Image
   }
   lastBlinkOn_ = blinkOn;
   lastCursorDrawn_ = cursorDrawn;
-  lastCursorRow_ = s.cursorRow;
-  lastCursorColumn_ = s.cursorColumn;
+  lastCursorRow_ = cursorRow;
+  lastCursorColumn_ = cursorColumn;
   return Outcome::Publish;
 }
 

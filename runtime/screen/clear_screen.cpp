@@ -1,11 +1,11 @@
 // Clearing the write surface: the whole surface, the view, or the text viewport.
 #include <algorithm>
-#include <cstring>
 
 #include "runtime/core/errors.h"
 #include "runtime/screen/draw_line.h"
 #include "runtime/screen/glyph_draw.h"
 #include "runtime/screen/image_surface.h"
+#include "runtime/screen/shared_raster.h"
 #include "runtime/screen/text_output.h"
 
 namespace rt {
@@ -19,8 +19,8 @@ void clearCells(ImageSurface& s, int first, int last, uint32_t fill) {
   for (int row = first; row <= last; ++row) {
     uint8_t* cell = s.pixels + static_cast<size_t>(row - 1) * s.width * 2;
     for (size_t column = 0; column < s.width; ++column) {
-      cell[2 * column] = ' ';
-      cell[2 * column + 1] = attribute;
+      storeSharedByte(cell + 2 * column, ' ');
+      storeSharedByte(cell + 2 * column + 1, attribute);
     }
   }
 }
@@ -37,9 +37,9 @@ void clearPixels(ImageSurface& s, int64_t x1, int64_t y1, int64_t x2, int64_t y2
   for (int64_t y = y1; y <= y2; ++y) {
     const size_t at = static_cast<size_t>(y) * s.width + static_cast<size_t>(x1);
     if (s.bytesPerPixel == 1) {
-      std::memset(s.pixels + at, static_cast<uint8_t>(fill), columns);
+      fillSharedBytes(s.pixels + at, static_cast<uint8_t>(fill), columns);
     } else if (s.bytesPerPixel == 4) {
-      std::fill_n(reinterpret_cast<uint32_t*>(s.pixels) + at, columns, fill);
+      fillShared32(reinterpret_cast<uint32_t*>(s.pixels) + at, fill, columns);
     }
   }
 }
@@ -48,7 +48,7 @@ void clearWholeSurface(ImageSurface& s, uint32_t fill) {
   if (s.isText) {
     clearCells(s, 1, s.height, fill);
   } else if (s.bytesPerPixel == 1) {
-    std::memset(s.pixels, static_cast<uint8_t>(fill), static_cast<size_t>(s.width) * s.height);
+    fillSharedBytes(s.pixels, static_cast<uint8_t>(fill), static_cast<size_t>(s.width) * s.height);
   } else {
     clearPixels(s, 0, 0, s.width - 1, s.height - 1, fill);
   }

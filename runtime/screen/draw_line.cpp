@@ -5,12 +5,12 @@
 #include <bit>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 
 #include "runtime/core/errors.h"
 #include "runtime/core/rounding.h"
 #include "runtime/screen/draw_pixel.h"
 #include "runtime/screen/image_surface.h"
+#include "runtime/screen/shared_raster.h"
 
 namespace rt {
 namespace {
@@ -113,7 +113,7 @@ void fillRows(ImageSurface& s, int64_t x1, int64_t y1, int64_t x2, int64_t y2, u
   if (s.bytesPerPixel == 1) {
     const auto value = static_cast<uint8_t>(color & s.colorMask);
     uint8_t* row = s.pixels + static_cast<size_t>(y1) * s.width + static_cast<size_t>(x1);
-    for (int64_t y = y1; y <= y2; ++y, row += s.width) std::memset(row, value, columns);
+    for (int64_t y = y1; y <= y2; ++y, row += s.width) fillSharedBytes(row, value, columns);
     return;
   }
   if (s.bytesPerPixel != 4) return;
@@ -122,7 +122,7 @@ void fillRows(ImageSurface& s, int64_t x1, int64_t y1, int64_t x2, int64_t y2, u
   if (s.alphaDisabled || alpha == 255) {
     for (int64_t y = y1; y <= y2; ++y) {
       uint32_t* row = reinterpret_cast<uint32_t*>(s.pixels) + static_cast<size_t>(y) * s.width;
-      std::fill_n(row + x1, columns, color);
+      fillShared32(row + x1, color, columns);
     }
     return;
   }

@@ -14,6 +14,7 @@
 #include <cstdint>
 
 #include "runtime/screen/image_surface.h"
+#include "runtime/screen/shared_raster.h"
 
 namespace rt {
 
@@ -36,8 +37,8 @@ int64_t mapY(const ImageSurface& s, float y);
 // others through writePixel.
 inline void storePixel(ImageSurface& s, int64_t x, int64_t y, uint32_t color) {
   if (s.bytesPerPixel == 1) {
-    s.pixels[static_cast<size_t>(y) * s.width + static_cast<size_t>(x)] =
-        static_cast<uint8_t>(color & s.colorMask);
+    storeSharedByte(s.pixels + static_cast<size_t>(y) * s.width + static_cast<size_t>(x),
+                    static_cast<uint8_t>(color & s.colorMask));
   } else {
     writePixel(static_cast<int32_t>(x), static_cast<int32_t>(y), color);
   }

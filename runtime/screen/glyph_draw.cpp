@@ -3,12 +3,15 @@
 // A glyph row is 8 bytes of 0 or 255, so on one-byte surfaces a whole row is combined with the
 // colours as one 64-bit word: (glyph AND fore) OR (NOT glyph AND back), and printMode becomes a
 // mask of the bytes written. Double-width fonts (9, 15, 17) draw every glyph pixel twice across.
+// Stores into the surface go through shared_raster.h (the frame builder reads them meanwhile);
+// a row word is one aligned store when the surface's width keeps cells on 8-byte boundaries.
 #include "runtime/screen/glyph_draw.h"
 
 #include <cstring>
 
 #include "runtime/screen/glyph_tables.h"
 #include "runtime/screen/image_surface.h"
+#include "runtime/screen/shared_raster.h"
 
 namespace rt {
 namespace {
@@ -39,21 +42,24 @@ uint64_t load8(const uint8_t* p) {
   return v;
 }
 
-void store8(uint8_t* p, uint64_t v) { std::memcpy(p, &v, 8); }
+void store8(uint8_t* p, uint64_t v) { storeSharedWord(p, v); }
+
+// True when every row of a cell starting at `line` lies on an 8-byte boundary.
+bool rowsAligned(const uint8_t* line, size_t stride) { return isWordAligned(line) && stride % 8 == 0; }
 
 // The 16 bytes of a double-width row: every glyph byte twice.
 void widenRow(const uint8_t* row, uint8_t* wide) {
   for (int c = 0; c < 8; ++c) wide[2 * c] = wide[2 * c + 1] = row[c];
 }
 
-// The common case, opaque text in a narrow font: one select and one store per row, with the
-// row count known at compile time so that the loop unrolls.
+// The common case, opaque text in a narrow font on rows aligned to 8 bytes: one select and one
+// aligned store per row, with the row count known at compile time so that the loop unrolls.
 template <int Rows>
 void drawOpaqueRows(uint8_t* line, size_t stride, const uint8_t* rows, uint64_t fore, uint64_t back) {
 #pragma GCC unroll 16
   for (int r = 0; r < Rows; ++r, line += stride) {
     const uint64_t g = load8(rows + 8 * r);
-    store8(line, (g & fore) | (~g & back));
+    storeSharedAlignedWord(line, (g & fore) | (~g & back));
   }
 }
 
@@ -70,15 +76,15 @@ bool drawOpaqueNarrow(uint8_t* line, size_t stride, GlyphRows glyph, uint64_t fo
 void drawIndexed(ImageSurface& s, GlyphRows glyph, int x0, int y0, bool wide) {
   const uint64_t fore = (s.foreColor & s.colorMask & 0xFF) * kEveryByte;
   const uint64_t back = (s.backColor & s.colorMask & 0xFF) * kEveryByte;
-  if (!wide && s.printMode == 3 &&
-      drawOpaqueNarrow(s.pixels + static_cast<size_t>(y0) * s.width + static_cast<size_t>(x0), s.width,
-                       glyph, fore, back)) {
+  uint8_t* const origin = s.pixels + static_cast<size_t>(y0) * s.width + static_cast<size_t>(x0);
+  if (!wide && s.printMode == 3 && rowsAligned(origin, s.width) &&
+      drawOpaqueNarrow(origin, s.width, glyph, fore, back)) {
     return;
   }
   const uint64_t glyphBytes = (s.printMode & 1) ? ~0ull : 0;  // which bytes the mode writes
   const uint64_t backBytes = (s.printMode & 2) ? ~0ull : 0;
   const int words = wide ? 2 : 1;
-  uint8_t* line = s.pixels + static_cast<size_t>(y0) * s.width + static_cast<size_t>(x0);
+  uint8_t* line = origin;
   uint8_t wideRow[16];
   for (int r = 0; r < glyph.rows; ++r, line += s.width) {
     const uint8_t* source = glyph.first + r * 8;
@@ -114,7 +120,7 @@ void drawTrueColor(ImageSurface& s, GlyphRows glyph, int x0, int y0, bool wide) 
       if (!(s.printMode & (isGlyph ? 1 : 2))) continue;
       const uint32_t color = isGlyph ? s.foreColor : s.backColor;
       if (isGlyph ? foreOpaque : backOpaque) {
-        line[c] = color;
+        storeShared32(line + c, color);
       } else {
         writePixel(x0 + c, y0 + r, color);
       }
@@ -128,8 +134,8 @@ void drawTextCell(ImageSurface& s, uint8_t code) {
   }
   uint8_t* cell = s.pixels + (static_cast<size_t>(s.cursorRow - 1) * s.width +
                               static_cast<size_t>(s.cursorColumn - 1)) * 2;
-  cell[0] = code;
-  cell[1] = textAttribute(s.foreColor, s.backColor);
+  storeSharedByte(cell, code);
+  storeSharedByte(cell + 1, textAttribute(s.foreColor, s.backColor));
 }
 
 }  // namespace

@@ -284,14 +284,14 @@ void writePixel(int32_t x, int32_t y, uint32_t color) {
   ImageSurface& s = *writeSurface();
   size_t at = static_cast<size_t>(y) * s.width + static_cast<size_t>(x);
   if (s.bytesPerPixel == 1) {
-    s.pixels[at] = static_cast<uint8_t>(color & s.colorMask);
+    storeSharedByte(s.pixels + at, static_cast<uint8_t>(color & s.colorMask));
     return;
   }
   if (s.bytesPerPixel != 4) return;  // text cells are not pixels
   uint32_t* pixel = reinterpret_cast<uint32_t*>(s.pixels) + at;
   uint32_t alpha = color >> 24;
   if (s.alphaDisabled || alpha == 255) {
-    *pixel = color;
+    storeShared32(pixel, color);
   } else if (alpha != 0) {
     // Source-over blend of each component; the result's alpha accumulates coverage.
     uint32_t old = *pixel, blended = 0;
@@ -300,7 +300,7 @@ void writePixel(int32_t x, int32_t y, uint32_t color) {
       blended |= ((src * alpha + dst * (255 - alpha) + 127) / 255) << shift;
     }
     uint32_t outAlpha = alpha + ((old >> 24) * (255 - alpha) + 127) / 255;
-    *pixel = blended | outAlpha << 24;
+    storeShared32(pixel, blended | outAlpha << 24);
   }
 }
 

@@ -7,13 +7,17 @@
 // (screen_mode.h); three current references name the write, read and visible pages.
 //
 // Threads: ProgramThread creates, changes and draws into surfaces. The frame builder on
-// RuntimeLoopThread reads the visible surface's size, pixels and palette without a lock (a
-// frame may catch a drawing half done); only a screen rebuild, which frees that memory, pauses
-// the builder first (see frame_builder.h).
+// RuntimeLoopThread reads the visible surface's size, pixels, palette and text cursor without a
+// lock (a frame may catch a drawing half done). Size, mode and memory do not change while a
+// surface can be visible, except in a screen rebuild, which pauses the builder first (see
+// display_pause.h); pixels, palette entries and the cursor fields do, so both threads access
+// them through shared_raster.h.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
+
+#include "runtime/screen/shared_raster.h"
 
 namespace rt {
 
@@ -40,14 +44,15 @@ struct ImageSurface {
   int32_t font = 0;        // 8, 14, 16 built in; 9, 15, 17 double width; 32+ loaded
   int16_t topRow = 0;      // scrolling text viewport, 1-based, inclusive
   int16_t bottomRow = 0;
-  int16_t cursorColumn = 0;  // text cursor, 1-based
-  int16_t cursorRow = 0;
-  uint8_t cursorVisible = 0;
-  uint8_t cursorFirstLine = 0;
-  uint8_t cursorLastLine = 0;
-  uint8_t* pixels = nullptr;  // width x height x bytesPerPixel bytes, row-major, no padding
+  SharedField<int16_t> cursorColumn{0};  // text cursor, 1-based
+  SharedField<int16_t> cursorRow{0};
+  SharedField<uint8_t> cursorVisible{0};
+  SharedField<uint8_t> cursorFirstLine{0};
+  SharedField<uint8_t> cursorLastLine{0};
+  uint8_t* pixels = nullptr;  // width x height x bytesPerPixel bytes, row-major, no padding;
+                              // shared with the frame builder (shared_raster.h)
   uint32_t ownership = 0;     // kOwnsPalette | kIsScreenPage | kOwnsPixels
-  uint32_t* palette = nullptr;  // 256 entries 0xAARRGGBB; none on 32-bit surfaces
+  uint32_t* palette = nullptr;  // 256 entries 0xAARRGGBB, shared; none on 32-bit surfaces
   int32_t transparentColor = -1;
   uint8_t alphaDisabled = 0;  // 32-bit surfaces: 1 = writes replace, 0 = they blend
   uint8_t holdCursor = 0;     // 0, 1 or 2: a line that ended exactly at the right edge

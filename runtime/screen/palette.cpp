@@ -5,6 +5,7 @@
 
 #include "runtime/core/errors.h"
 #include "runtime/screen/image_surface.h"
+#include "runtime/screen/shared_raster.h"
 
 namespace rt {
 namespace {
@@ -145,7 +146,7 @@ void setPaletteEntry(int32_t attribute, int32_t color, int32_t given) {
     raiseError(5);
     return;
   }
-  s->palette[index] = entry;
+  storeShared32(s->palette + index, entry);
 }
 
 void setColor(int32_t fore, int32_t back, int32_t third, int32_t given) {
@@ -161,11 +162,11 @@ void setColor(int32_t fore, int32_t back, int32_t third, int32_t given) {
   }
   if (c.setFore) s->foreColor = c.fore;
   if (c.setBack) s->backColor = c.back;
-  if (c.paletteIndex >= 0 && s->palette != nullptr) s->palette[c.paletteIndex] = c.paletteValue;
+  if (c.paletteIndex >= 0 && s->palette != nullptr) storeShared32(s->palette + c.paletteIndex, c.paletteValue);
   if (c.setPaletteSet && s->palette != nullptr) {
     const uint32_t* defaults = defaultPalette256();
     const int sets[2][3] = {{2, 4, 6}, {3, 5, 7}};
-    for (int i = 0; i < 3; ++i) s->palette[1 + i] = defaults[sets[c.back][i]];
+    for (int i = 0; i < 3; ++i) storeShared32(s->palette + 1 + i, defaults[sets[c.back][i]]);
   }
 }
 

@@ -7,6 +7,7 @@
 #include <array>
 
 #include "runtime/screen/palette.h"
+#include "runtime/screen/shared_raster.h"
 
 namespace rt {
 namespace {
@@ -95,38 +96,41 @@ const uint32_t* egaPalette64() {
 }
 
 void fillModePalette(uint32_t* palette, int32_t mode) {
-  for (int i = 0; i < 256; ++i) palette[i] = 0;
+  // Built in private memory, then stored entry by entry: the palette may be on the screen, and
+  // the frame builder should never catch it zeroed half way.
+  std::array<uint32_t, 256> built{};
   const uint32_t* defaults = defaultPalette256();
   switch (mode) {
     case 1: {
       const int entries[4] = {0, 3, 5, 7};
-      for (int i = 0; i < 4; ++i) palette[i] = defaults[entries[i]];
+      for (int i = 0; i < 4; ++i) built[i] = defaults[entries[i]];
       break;
     }
     case 2:
     case 11:
-      palette[0] = kOpaque;
-      palette[1] = kOpaque | 0xFFFFFF;
+      built[0] = kOpaque;
+      built[1] = kOpaque | 0xFFFFFF;
       break;
     case 9: {
       const int entries[16] = {0, 1, 2, 3, 4, 5, 20, 7, 56, 57, 58, 59, 60, 61, 62, 63};
-      for (int i = 0; i < 16; ++i) palette[i] = egaPalette64()[entries[i]];
+      for (int i = 0; i < 16; ++i) built[i] = egaPalette64()[entries[i]];
       break;
     }
     case 10: {
       // Monochrome attribute map: entries 4..7 hold colour numbers, not colours.
       const uint32_t numbers[4] = {0, 4, 6, 8};
-      for (int i = 0; i < 4; ++i) palette[4 + i] = numbers[i];
+      for (int i = 0; i < 4; ++i) built[4 + i] = numbers[i];
       break;
     }
     case 13:
     case 256:
-      for (int i = 0; i < 256; ++i) palette[i] = defaults[i];
+      for (int i = 0; i < 256; ++i) built[i] = defaults[i];
       break;
     default:  // 0, 7, 8, 12
-      for (int i = 0; i < 16; ++i) palette[i] = defaults[i];
+      for (int i = 0; i < 16; ++i) built[i] = defaults[i];
       break;
   }
+  copyToShared32(palette, built.data(), built.size());
 }
 
 }  // namespace rt

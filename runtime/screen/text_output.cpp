@@ -4,13 +4,13 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 
 #include "runtime/core/delay.h"
 #include "runtime/core/errors.h"
 #include "runtime/screen/glyph_draw.h"
 #include "runtime/screen/image_surface.h"
 #include "runtime/screen/screen_mode.h"
+#include "runtime/screen/shared_raster.h"
 
 namespace rt {
 namespace {
@@ -30,12 +30,12 @@ void scrollViewport(ImageSurface& s) {
   if (s.isText) {
     const size_t rowBytes = static_cast<size_t>(s.width) * 2;
     uint8_t* first = s.pixels + static_cast<size_t>(top - 1) * rowBytes;
-    std::memmove(first, first + rowBytes, static_cast<size_t>(bottom - top) * rowBytes);
+    moveSharedBytesDown(first, first + rowBytes, static_cast<size_t>(bottom - top) * rowBytes);
     uint8_t* last = s.pixels + static_cast<size_t>(bottom - 1) * rowBytes;
     const uint8_t attribute = textAttribute(s.foreColor, s.backColor);
     for (size_t cell = 0; cell < s.width; ++cell) {
-      last[2 * cell] = ' ';
-      last[2 * cell + 1] = attribute;
+      storeSharedByte(last + 2 * cell, ' ');
+      storeSharedByte(last + 2 * cell + 1, attribute);
     }
     return;
   }
@@ -43,12 +43,12 @@ void scrollViewport(ImageSurface& s) {
   if (cellHeight == 0) return;  // loaded fonts scroll through their own service
   const size_t lineBytes = static_cast<size_t>(s.width) * s.bytesPerPixel * cellHeight;
   uint8_t* first = s.pixels + static_cast<size_t>(top - 1) * lineBytes;
-  std::memmove(first, first + lineBytes, static_cast<size_t>(bottom - top) * lineBytes);
+  moveSharedBytesDown(first, first + lineBytes, static_cast<size_t>(bottom - top) * lineBytes);
   uint8_t* last = s.pixels + static_cast<size_t>(bottom - 1) * lineBytes;
   if (s.bytesPerPixel == 4) {
-    std::fill_n(reinterpret_cast<uint32_t*>(last), lineBytes / 4, s.backColor);
+    fillShared32(reinterpret_cast<uint32_t*>(last), s.backColor, lineBytes / 4);
   } else {
-    std::memset(last, static_cast<uint8_t>(s.backColor), lineBytes);
+    fillSharedBytes(last, static_cast<uint8_t>(s.backColor), lineBytes);
   }
 }
 

@@ -1,14 +1,11 @@
-// Input events from the window library and the window-message hook.
+// Window messages and mouse state, shared by the platforms' windows.
 #include "runtime/display/input_events.h"
-
-#include <GL/freeglut.h>
 
 #include <atomic>
 
 #include "runtime/core/key_codes.h"
 #include "runtime/core/shared_flags.h"
 #include "runtime/display/key_events.h"
-#include "runtime/display/key_translation.h"
 #include "runtime/display/window_state.h"
 #include "runtime/platform/window_hook.h"
 
@@ -38,18 +35,6 @@ int32_t unreportedKeyCode(UnreportedKey key) {
 
 }  // namespace
 
-void onAsciiKey(uint8_t character, bool down) {
-  int modifiers = glutGetModifiers();
-  deliverKey(asciiKeyCode(character, (modifiers & GLUT_ACTIVE_CTRL) != 0,
-                          (modifiers & GLUT_ACTIVE_SHIFT) != 0),
-             down);
-}
-
-void onSpecialKey(int key, bool down) {
-  int32_t code = specialKeyCode(key);
-  if (code != 0) deliverKey(code, down);
-}
-
 int onWindowMessage(int kind, int32_t a, int32_t b) {
   switch (static_cast<WindowMessage>(kind)) {
     case WindowMessage::Close:
@@ -71,10 +56,10 @@ MouseState mouseState() {
           mouseWheel.load(std::memory_order_relaxed)};
 }
 
-void onMouseButton(int button, int state, int x, int y) {
+void onMouseButton(int button, bool down, int x, int y) {
   onMouseMotion(x, y);
   if (button < 0 || button > 30) return;
-  if (state == GLUT_DOWN) {
+  if (down) {
     mouseButtons.fetch_or(1 << button, std::memory_order_relaxed);
   } else {
     mouseButtons.fetch_and(~(1 << button), std::memory_order_relaxed);

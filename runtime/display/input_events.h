@@ -1,20 +1,17 @@
-// Keyboard and mouse events from the window library, and the window-message hook's reports.
+// Window messages and mouse events, as every platform's window reports them.
 //
-// The character and special-key callbacks turn freeglut's reports into runtime key codes
-// (key_translation.h) and hand them to keyPressed / keyReleased (key_events.h). The hook reports
-// what freeglut does not pass on: the close box, Pause, Break, Scroll Lock and Shift+Tab, and
-// exposed window areas. Mouse callbacks only record the mouse state for the runtime's mouse
-// functions, which this application does not call. DisplayThread only.
+// Keys reach the runtime as runtime key codes (key_translation.h) through keyPressed /
+// keyReleased (key_events.h): the freeglut window's callbacks (window.cpp) and the Win32
+// window procedure (input_events_win32.cpp) reduce their key reports to those codes. What the
+// window library does not pass on arrives here as a window message: the close box, Pause,
+// Break, Scroll Lock and Shift+Tab, and exposed window areas (from the X11 hook, or from the
+// Win32 window procedure, which sees them itself). Mouse events only record the mouse state for
+// the runtime's mouse functions, which this application does not call. DisplayThread only.
 #pragma once
 
 #include <cstdint>
 
 namespace rt {
-
-// freeglut character keys, down and up: the Ctrl state from glutGetModifiers adjusts the code.
-void onAsciiKey(uint8_t character, bool down);
-// freeglut special keys, down and up; keys outside the runtime's table are ignored.
-void onSpecialKey(int key, bool down);
 
 // The window-message hook's reports (see window_hook.h for the kinds). 0 when handled, else -1.
 int onWindowMessage(int kind, int32_t a, int32_t b);
@@ -28,8 +25,10 @@ struct MouseState {
 // The latest recorded state. Any thread.
 MouseState mouseState();
 
-void onMouseButton(int button, int state, int x, int y);
+// Button 0 left, 1 middle, 2 right went down (`down`) or up at client pixel (x, y).
+void onMouseButton(int button, bool down, int x, int y);
 void onMouseMotion(int x, int y);
+// One wheel step: direction +1 away from the user, -1 towards (`wheel` is the wheel's number).
 void onMouseWheel(int wheel, int direction, int x, int y);
 
 }  // namespace rt

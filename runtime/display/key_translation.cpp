@@ -168,6 +168,28 @@ constexpr SpecialKey kSpecialKeys[] = {
     {115, kRightCtrlKey},  {116, kLeftAltKey},    {117, kRightAltKey},
 };
 
+// Win32 virtual-key numbers (winuser.h) of the keys taken by their key messages, and the
+// runtime codes they stand for: the keys of kSpecialKeys, and the four control keys.
+struct VirtualKey {
+  uint32_t virtualKey;
+  int32_t code;
+};
+
+constexpr VirtualKey kVirtualKeys[] = {
+    {0x08, 8},       {0x09, kTabKey}, {0x0D, 13},      {0x1B, 27},      // Backspace .. Escape
+    {0x21, 0x4900},  {0x22, 0x5100},  {0x23, 0x4F00},  {0x24, 0x4700},  // Page Up, Page Down, End, Home
+    {0x25, 0x4B00},  {0x26, 0x4800},  {0x27, 0x4D00},  {0x28, 0x5000},  // Left, Up, Right, Down
+    {0x2D, kInsertKey}, {0x2E, kDeleteKey},
+    {0x70, 0x3B00},  {0x71, 0x3C00},  {0x72, 0x3D00},  {0x73, 0x3E00},  {0x74, 0x3F00},  // F1..F5
+    {0x75, 0x4000},  {0x76, 0x4100},  {0x77, 0x4200},  {0x78, 0x4300},  {0x79, 0x4400},  // F6..F10
+    {0x7A, 0x8500},  {0x7B, 0x8600},                                                   // F11, F12
+    {0xA0, kLeftShiftKey}, {0xA1, kRightShiftKey}, {0xA2, kLeftCtrlKey},
+    {0xA3, kRightCtrlKey}, {0xA4, kLeftAltKey},    {0xA5, kRightAltKey},
+};
+
+constexpr uint32_t kVirtualShift = 0x10, kVirtualControl = 0x11, kVirtualAlt = 0x12;
+constexpr uint32_t kRightShiftScan = 0x36;
+
 }  // namespace
 
 const std::array<KeyRecord, kKeyRecordCount>& keyTranslationTable() { return kTable; }
@@ -193,6 +215,17 @@ int32_t asciiKeyCode(uint8_t character, bool ctrl, bool shift) {
 int32_t specialKeyCode(int key) {
   for (const SpecialKey& special : kSpecialKeys) {
     if (special.key == key) return special.code;
+  }
+  return 0;
+}
+
+int32_t virtualKeyCode(uint32_t virtualKey, uint32_t scanCode, bool extended) {
+  // Key messages name a modifier without its side; the scan code or the extended flag tells.
+  if (virtualKey == kVirtualShift) return scanCode == kRightShiftScan ? kRightShiftKey : kLeftShiftKey;
+  if (virtualKey == kVirtualControl) return extended ? kRightCtrlKey : kLeftCtrlKey;
+  if (virtualKey == kVirtualAlt) return extended ? kRightAltKey : kLeftAltKey;
+  for (const VirtualKey& key : kVirtualKeys) {
+    if (key.virtualKey == virtualKey) return key.code;
   }
   return 0;
 }

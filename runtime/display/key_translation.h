@@ -3,7 +3,8 @@
 //
 // How the pieces fit:
 // - Every keyboard event is first reduced to a runtime key code (runtime/core/key_codes.h);
-//   asciiKeyCode and specialKeyCode do this for the character and special-key callbacks.
+//   asciiKeyCode and specialKeyCode do this for freeglut's character and special-key callbacks,
+//   asciiKeyCode and virtualKeyCode for the Win32 window's character and key messages.
 // - The KeyTranslationTable then gives, per key, the PC scan code and the queued result for
 //   each modifier state (key_events.cpp chooses the column). Its 528 records are indexed by
 //   character code (0..255), by 256 + scan code for extended codes (256..511) and by 512 + n
@@ -61,5 +62,14 @@ int32_t asciiKeyCode(uint8_t character, bool ctrl, bool shift);
 // The runtime code of the window library's special key number `key` (F1..F12, the cursor
 // block, the six modifier keys), or 0 for a key the runtime does not take.
 int32_t specialKeyCode(int key);
+
+// The runtime code of a Win32 key message's key that is taken by its virtual-key number
+// (winuser.h's VK_ values) rather than by the character it types: F1..F12, the cursor block,
+// Insert and Delete (the keypad's too, with Num Lock off), Backspace, Tab, Enter and Escape
+// (whose characters would hide Ctrl: Ctrl+Backspace types 127, Ctrl+Tab nothing), and the six
+// modifier keys, told apart by the message's scan code (Shift) or extended-key flag (Ctrl, Alt).
+// 0 for every other key: character keys arrive as characters (asciiKeyCode), and the runtime
+// does not take the rest.
+int32_t virtualKeyCode(uint32_t virtualKey, uint32_t scanCode, bool extended);
 
 }  // namespace rt

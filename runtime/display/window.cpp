@@ -9,6 +9,8 @@
 
 #include "runtime/core/clock.h"
 #include "runtime/display/input_events.h"
+#include "runtime/display/key_events.h"
+#include "runtime/display/key_translation.h"
 #include "runtime/display/menu_bar.h"
 #include "runtime/display/renderer.h"
 #include "runtime/display/window_title.h"
@@ -32,15 +34,37 @@ int reportWindowMessage(WindowMessage kind, int32_t a, int32_t b) {
   return onWindowMessage(static_cast<int>(kind), a, b);
 }
 
-void asciiDown(unsigned char c, int, int) { onAsciiKey(c, true); }
-void asciiUp(unsigned char c, int, int) { onAsciiKey(c, false); }
-void specialDown(int key, int, int) { onSpecialKey(key, true); }
-void specialUp(int key, int, int) { onSpecialKey(key, false); }
+void deliverKey(int32_t code, bool down) {
+  if (down) {
+    keyPressed(code);
+  } else {
+    keyReleased(code);
+  }
+}
+
+// Character keys, down and up: the Ctrl state from glutGetModifiers adjusts the code.
+void asciiKey(unsigned char character, bool down) {
+  int modifiers = glutGetModifiers();
+  deliverKey(asciiKeyCode(character, (modifiers & GLUT_ACTIVE_CTRL) != 0,
+                          (modifiers & GLUT_ACTIVE_SHIFT) != 0),
+             down);
+}
+
+// Special keys, down and up; keys outside the runtime's table are ignored.
+void specialKey(int key, bool down) {
+  int32_t code = specialKeyCode(key);
+  if (code != 0) deliverKey(code, down);
+}
+
+void asciiDown(unsigned char c, int, int) { asciiKey(c, true); }
+void asciiUp(unsigned char c, int, int) { asciiKey(c, false); }
+void specialDown(int key, int, int) { specialKey(key, true); }
+void specialUp(int key, int, int) { specialKey(key, false); }
 
 // Left-button presses on the menu strip go to the menu; everything else to the mouse state.
 void mouseButton(int button, int state, int x, int y) {
   if (button == GLUT_LEFT_BUTTON && menuMouseButton(state == GLUT_DOWN, x, y)) return;
-  onMouseButton(button, state, x, y);
+  onMouseButton(button, state == GLUT_DOWN, x, y);
 }
 
 int createGlutWindow(const char* title) { return glutCreateWindow(title); }

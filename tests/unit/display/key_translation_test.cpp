@@ -1,4 +1,4 @@
-// The KeyTranslationTable and the reduction of character and special keys to runtime codes.
+// The KeyTranslationTable and the reduction of character, special and virtual keys to runtime codes.
 #include "runtime/display/key_translation.h"
 
 #include <gtest/gtest.h>
@@ -188,6 +188,51 @@ TEST(KeyTranslationTest, SpecialKeysMapByTheFullTableAndOthersAreIgnored) {
   };
   for (const auto& entry : table) EXPECT_EQ(specialKeyCode(entry.key), entry.code) << entry.key;
   for (int key : {0, 13, 99, 109, 110, 118, 119, 1000, -1}) EXPECT_EQ(specialKeyCode(key), 0) << key;
+}
+
+// Win32 key messages: the keys without a character give the codes their freeglut twins give.
+TEST(KeyTranslationTest, VirtualKeysGiveTheCodesOfTheirSpecialKeyTwins) {
+  const struct {
+    uint32_t virtualKey;
+    int special;  // the freeglut special key for the same key
+  } twins[] = {
+      {0x70, 1},   {0x71, 2},   {0x72, 3},   {0x73, 4},   {0x74, 5},   {0x75, 6},
+      {0x76, 7},   {0x77, 8},   {0x78, 9},   {0x79, 10},  {0x7A, 11},  {0x7B, 12},
+      {0x25, 100}, {0x26, 101}, {0x27, 102}, {0x28, 103}, {0x21, 104}, {0x22, 105},
+      {0x24, 106}, {0x23, 107}, {0x2D, 108}, {0x2E, 111},
+      {0xA0, 112}, {0xA1, 113}, {0xA2, 114}, {0xA3, 115}, {0xA4, 116}, {0xA5, 117},
+  };
+  for (const auto& twin : twins) {
+    EXPECT_EQ(virtualKeyCode(twin.virtualKey, 0, false), specialKeyCode(twin.special)) << twin.virtualKey;
+    EXPECT_NE(virtualKeyCode(twin.virtualKey, 0, false), 0) << twin.virtualKey;
+  }
+}
+
+TEST(KeyTranslationTest, VirtualModifiersTakeTheirSideFromScanCodeOrExtendedFlag) {
+  EXPECT_EQ(virtualKeyCode(0x10, 0x2A, false), kLeftShiftKey);
+  EXPECT_EQ(virtualKeyCode(0x10, 0x36, false), kRightShiftKey);
+  EXPECT_EQ(virtualKeyCode(0x11, 0x1D, false), kLeftCtrlKey);
+  EXPECT_EQ(virtualKeyCode(0x11, 0x1D, true), kRightCtrlKey);
+  EXPECT_EQ(virtualKeyCode(0x12, 0x38, false), kLeftAltKey);
+  EXPECT_EQ(virtualKeyCode(0x12, 0x38, true), kRightAltKey);
+}
+
+TEST(KeyTranslationTest, VirtualControlKeysAreTheirCharactersAndCharacterKeysAreLeftToTheCharacter) {
+  EXPECT_EQ(virtualKeyCode(0x08, 0x0E, false), 8);   // Backspace
+  EXPECT_EQ(virtualKeyCode(0x09, 0x0F, false), 9);   // Tab
+  EXPECT_EQ(virtualKeyCode(0x0D, 0x1C, false), 13);  // Enter
+  EXPECT_EQ(virtualKeyCode(0x0D, 0x1C, true), 13);   // keypad Enter
+  EXPECT_EQ(virtualKeyCode(0x1B, 0x01, false), 27);  // Escape
+  // Letters, digits, the keypad with Num Lock on, Space: their characters come separately.
+  for (uint32_t key : {0x41u, 0x5Au, 0x30u, 0x39u, 0x60u, 0x69u, 0x6Eu, 0x20u, 0xBAu}) {
+    EXPECT_EQ(virtualKeyCode(key, 0, false), 0) << key;
+  }
+  // Keys the runtime does not take by key message: keypad centre (Clear), Caps Lock and Num Lock
+  // (their states come from the lock-key sync), Pause, Ctrl+Break and Scroll Lock (reported as
+  // window messages), the Windows keys.
+  for (uint32_t key : {0x0Cu, 0x14u, 0x90u, 0x13u, 0x03u, 0x91u, 0x5Bu, 0x5Cu, 0xFFu}) {
+    EXPECT_EQ(virtualKeyCode(key, 0, false), 0) << key;
+  }
 }
 
 }  // namespace

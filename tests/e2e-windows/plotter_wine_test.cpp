@@ -1,0 +1,331 @@
+// The Windows build of the spot plotter under Wine, in a real window on the test's X display:
+// the chart pixel for pixel as the Linux build draws it, the native menu bar and its items
+// opening Notepad while the chart keeps refreshing, an error dialog, keys, full screen and the
+// close box. Without a window manager, a Wine window is an X window holding the menu bar and
+// the client area, named by the window's title; the client area is read below the menu bar.
+#include <X11/keysym.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "runtime/screen/glyph_tables.h"
+#include "tests/e2e-windows/wine_program.h"
+#include "tests/e2e/process.h"
+#include "tests/e2e/x11_test.h"
+#include "tools/x11_driver/x11_driver.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr const char* kTitle = "Morvik Ferlang V0.03 18/11/17";
+constexpr int kWidth = 640, kHeight = 480;  // the client area once the chart's screen is set
+
+constexpr uint32_t kBackground = 0xFFFBCF;  // attribute 0
+constexpr uint32_t kWhite = 0xFFFFFF;       // attribute 14
+constexpr uint32_t kBlack = 0x000000;       // attribute 15
+constexpr uint32_t kLightRed = 0xFF5555;    // attribute 12
+
+constexpr const char* kTwoSpotSettings = "spots.log\r\nW1AAA\r\nQQ1BBB\r\nW3CCC\r\nW4DDD\r\nW5EEE\r\nW6FFF\r\n";
+constexpr const char* kTwoSpotLog = "Heading\r\nQQ1BBB,a,09:47:30,b,-12,c\r\nQQ1CCC,a,23:59:59,b,3,c\r\n";
+
+// A window's picture and where its client area begins (below the menu bar).
+struct ClientPicture {
+  x11driver::Picture picture;
+  int top = 0;
+  uint32_t at(int x, int y) const { return picture.at(x, y + top); }
+  bool complete() const { return picture.width == kWidth && picture.height > kHeight; }
+};
+
+ClientPicture captureClient(Display* display, Window window) {
+  ClientPicture client;
+  client.picture = x11driver::capture(display, window);
+  client.top = client.picture.height - kHeight;
+  return client;
+}
+
+// True when `text` stands at text row `row`, column `column` (1-based, 8 x 16 cells) in `fore`
+// on `back`, exactly as the runtime's font draws it.
+bool rowShows(const ClientPicture& client, int row, int column, const std::string& text, uint32_t fore,
+              uint32_t back = kBackground) {
+  if (!client.complete()) return false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const uint8_t* glyph = rt::fontGlyphs8x16() + static_cast<uint8_t>(text[i]) * 128;
+    int left = 8 * (column - 1 + static_cast<int>(i)), top = 16 * (row - 1);
+    for (int y = 0; y < 16; ++y) {
+      for (int x = 0; x < 8; ++x) {
+        if (client.at(left + x, top + y) != (glyph[y * 8 + x] ? fore : back)) return false;
+      }
+    }
+  }
+  return true;
+}
+
+// The chart is drawn: the box's white inside and the latest-spot caption.
+bool chartDrawn(const ClientPicture& client) {
+  return client.complete() && client.at(300, 300) == kWhite && rowShows(client, 26, 50, "Latest spot:", kBlack);
+}
+
+// Waits up to `timeoutMs` for the window to show the drawn chart; an incomplete picture when it
+// does not.
+ClientPicture waitForChart(Display* display, Window window, int timeoutMs) {
+  auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  ClientPicture client;
+  while (Clock::now() < deadline) {
+    client = captureClient(display, window);
+    if (chartDrawn(client)) return client;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  client.picture = {};
+  return client;
+}
+
+bool dark(uint32_t pixel) {
+  return ((pixel >> 16) & 0xFF) < 0x80 && ((pixel >> 8) & 0xFF) < 0x80 && (pixel & 0xFF) < 0x80;
+}
+
+// The columns of the menu bar's captions: runs of columns with dark (text) pixels, a gap of 8
+// or more blank columns separating two items (the blanks between words are narrower).
+std::vector<std::pair<int, int>> menuCaptionColumns(const ClientPicture& client) {
+  std::vector<std::pair<int, int>> items;
+  int lastDark = -100;
+  for (int x = 0; x < client.picture.width; ++x) {
+    bool any = false;
+    for (int y = 0; y < client.top && !any; ++y) any = dark(client.picture.at(x, y));
+    if (!any) continue;
+    if (x - lastDark > 8) items.push_back({x, x});
+    items.back().second = x;
+    lastDark = x;
+  }
+  return items;
+}
+
+template <typename Condition>
+bool waitUntil(int timeoutMs, Condition condition) {
+  auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (Clock::now() < deadline) {
+    if (condition()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return condition();
+}
+
+class WinePlotterTest : public e2e::X11Test {
+ protected:
+  static void SetUpTestSuite() { wineReady = e2e::prepareWine(); }
+  static void TearDownTestSuite() { e2e::endWinePrograms(); }
+
+  void SetUp() override {
+    X11Test::SetUp();
+    ASSERT_TRUE(wineReady) << "wine64 could not set up its prefix";
+  }
+
+  void writeFile(const std::string& folder, const std::string& name, const std::string& content) {
+    std::ofstream(folder + "/" + name, std::ios::binary) << content;
+  }
+  void writeTwoSpotFiles(const std::string& folder) {
+    writeFile(folder, "Ferlang.SET", kTwoSpotSettings);
+    writeFile(folder, "spots.log", kTwoSpotLog);
+  }
+
+  // Waits until no window carries the plotter's title: the X server destroys the window of a
+  // program that has ended only once it has seen the program's connection close.
+  bool waitForNoPlotterWindow() {
+    return waitUntil(10000, [&] { return e2e::windowsNamedWith(display, kTitle).empty(); });
+  }
+
+  // Starts the Windows plotter and waits until its chart is drawn; returns its window.
+  Window startAndWaitForChart() {
+    if (!waitForNoPlotterWindow()) return 0;
+    pid = e2e::startUnderWine(program.path(), program.folder());
+    Window window = x11driver::findWindow(display, kTitle, 30000);
+    if (window == 0) return 0;
+    client = waitForChart(display, window, 20000);
+    return client.complete() ? window : 0;
+  }
+
+  // Waits for a top-level window whose name contains `part`; 0 when none comes.
+  Window waitForWindowNamedWith(const std::string& part, int timeoutMs) {
+    Window found = 0;
+    waitUntil(timeoutMs, [&] {
+      std::vector<Window> windows = e2e::windowsNamedWith(display, part);
+      found = windows.empty() ? 0 : windows.front();
+      return found != 0;
+    });
+    return found;
+  }
+
+  // Clicks the middle of menu item `index` (0: "Edit setup file", 1: "Help").
+  void clickMenuItem(Window window, size_t index) {
+    std::vector<std::pair<int, int>> items = menuCaptionColumns(client);
+    ASSERT_EQ(items.size(), 2u) << "two captions in the menu bar";
+    x11driver::clickAt(display, window, (items[index].first + items[index].second) / 2, client.top / 2);
+  }
+
+  static bool wineReady;
+  e2e::TempProgram program{FERLANG_WINDOWS_EXE};
+  ClientPicture client;
+};
+
+bool WinePlotterTest::wineReady = false;
+
+TEST_F(WinePlotterTest, TwoSpotLogDrawsTheSameChartAsTheLinuxBuildPixelForPixel) {
+  // The Linux build first, alone on the display (both windows carry the same title).
+  e2e::TempProgram linuxProgram{FERLANG_BINARY};
+  writeTwoSpotFiles(linuxProgram.folder());
+  ASSERT_TRUE(waitForNoPlotterWindow());
+  pid_t linuxPid = e2e::startProgram(linuxProgram.path(), linuxProgram.folder());
+  Window linuxWindow = x11driver::findWindow(display, kTitle, 10000);
+  ASSERT_NE(linuxWindow, 0u);
+  x11driver::moveToOrigin(display, linuxWindow);
+  ClientPicture linuxClient = waitForChart(display, linuxWindow, 15000);
+  x11driver::sendClose(display, linuxWindow);
+  EXPECT_EQ(e2e::waitForExit(linuxPid, 5000), 0);
+  ASSERT_TRUE(linuxClient.complete()) << "the Linux build drew no chart";
+  ASSERT_TRUE(waitForNoPlotterWindow()) << "the Linux build's window stays";
+
+  writeTwoSpotFiles(program.folder());
+  Window window = startAndWaitForChart();
+  ASSERT_NE(window, 0u) << "no chart in the Windows build's window";
+  // The X window is the menu bar and the client area: 640 wide, 480 rows below the menu bar.
+  EXPECT_EQ(client.picture.width, kWidth);
+  EXPECT_GE(client.top, 15) << "a native menu bar above the client area";
+  EXPECT_LE(client.top, 40);
+  int differing = 0;
+  std::string first;
+  for (int y = 0; y < kHeight; ++y) {
+    for (int x = 0; x < kWidth; ++x) {
+      if (client.at(x, y) == linuxClient.at(x, y)) continue;
+      if (differing++ == 0) first = std::to_string(x) + "," + std::to_string(y);
+    }
+  }
+  EXPECT_EQ(differing, 0) << "first difference at " << first;
+  // What the Linux end-to-end test checks, in the Windows picture too.
+  EXPECT_EQ(client.at(267, 228), kLightRed);  // the watched station's marker
+  EXPECT_EQ(client.at(608, 132), kBlack);     // the other station's dot
+  EXPECT_TRUE(rowShows(client, 27, 50, "QQ1CCC 23:59:59  3 dB    ", kBlack));
+  EXPECT_TRUE(rowShows(client, 27, 12, "QQ1BBB", kLightRed));
+  // The menu bar holds the two captions.
+  EXPECT_EQ(menuCaptionColumns(client).size(), 2u);
+  x11driver::sendClose(display, window);
+  EXPECT_EQ(e2e::waitForExit(pid, 10000), 0);
+  pid = 0;
+}
+
+TEST_F(WinePlotterTest, HelpOpensNotepadOnceWhileTheChartKeepsRefreshing) {
+  writeTwoSpotFiles(program.folder());
+  writeFile(program.folder(), "Ferlang Help.txt", "Help text\r\n");
+  Window window = startAndWaitForChart();
+  ASSERT_NE(window, 0u);
+  clickMenuItem(window, 1);
+  Window notepad = waitForWindowNamedWith("Ferlang Help.txt", 20000);
+  ASSERT_NE(notepad, 0u) << "no Notepad window on Ferlang Help.txt";
+  XMoveWindow(display, notepad, 700, 0);  // off the plotter's window, which is read below
+  XSync(display, False);
+  // The next refresh shows a spot appended to the log meanwhile.
+  std::ofstream(program.folder() + "/spots.log", std::ios::binary | std::ios::app) << "QQ1DDD,a,12:34:56,b,7,c\r\n";
+  bool refreshed = waitUntil(30000, [&] {
+    client = captureClient(display, window);
+    return rowShows(client, 27, 50, "QQ1DDD 12:34:56  7 dB    ", kBlack);
+  });
+  EXPECT_TRUE(refreshed) << "the chart did not show the appended spot";
+  EXPECT_TRUE(chartDrawn(client));
+  // One click, one Notepad, however many polls have passed since.
+  EXPECT_EQ(e2e::windowsNamedWith(display, "Ferlang Help.txt").size(), 1u);
+  x11driver::sendClose(display, notepad);
+  x11driver::sendClose(display, window);
+  EXPECT_EQ(e2e::waitForExit(pid, 10000), 0);
+  pid = 0;
+}
+
+TEST_F(WinePlotterTest, EditSetupFileOpensNotepadOnTheSettingsFile) {
+  writeTwoSpotFiles(program.folder());
+  Window window = startAndWaitForChart();
+  ASSERT_NE(window, 0u);
+  clickMenuItem(window, 0);
+  Window notepad = waitForWindowNamedWith("Ferlang.set", 20000);
+  ASSERT_NE(notepad, 0u) << "no Notepad window on Ferlang.set";
+  x11driver::sendClose(display, notepad);
+  x11driver::sendClose(display, window);
+  EXPECT_EQ(e2e::waitForExit(pid, 10000), 0);
+  pid = 0;
+}
+
+TEST_F(WinePlotterTest, MissingSettingsFileShowsError53AndNoEndsWithStatus0) {
+  pid = e2e::startUnderWine(program.path(), program.folder());
+  Window dialog = x11driver::findWindow(display, "Unhandled Error #53", 30000);
+  ASSERT_NE(dialog, 0u) << "no dialog named Unhandled Error #53";
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));  // mapped and ready for keys
+  x11driver::typeKey(display, dialog, XK_n);
+  EXPECT_EQ(e2e::waitForExit(pid, 10000), 0);
+  pid = 0;
+}
+
+TEST_F(WinePlotterTest, CloseBoxEndsWithStatus0) {
+  writeTwoSpotFiles(program.folder());
+  Window window = startAndWaitForChart();
+  ASSERT_NE(window, 0u);
+  x11driver::sendClose(display, window);
+  EXPECT_EQ(e2e::waitForExit(pid, 10000), 0);
+  pid = 0;
+}
+
+TEST_F(WinePlotterTest, EscapeShowsThePromptAndTheNextKeyEndsWithStatus0) {
+  writeTwoSpotFiles(program.folder());
+  Window window = startAndWaitForChart();
+  ASSERT_NE(window, 0u);
+  x11driver::typeKey(display, window, XK_Escape);
+  EXPECT_TRUE(waitUntil(5000, [&] {
+    client = captureClient(display, window);
+    return rowShows(client, 30, 1, "Press any key to continue", kBlack);
+  }));
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_TRUE(e2e::isRunning(pid)) << "the program waits for a key after the prompt";
+  x11driver::typeKey(display, window, XK_space);
+  EXPECT_EQ(e2e::waitForExit(pid, 10000), 0);
+  pid = 0;
+}
+
+// Alt+Enter steps through full screen (stretched, smoothed, square pixels, smoothed) and back to
+// the window, which then shows the same picture as before.
+TEST_F(WinePlotterTest, AltEnterFillsTheScreenAndFiveReturnToTheSameWindow) {
+  writeTwoSpotFiles(program.folder());
+  Window window = startAndWaitForChart();
+  ASSERT_NE(window, 0u);
+  const ClientPicture windowed = client;
+  const int screenWidth = DisplayWidth(display, DefaultScreen(display));
+  const int screenHeight = DisplayHeight(display, DefaultScreen(display));
+  x11driver::typeKeyWith(display, window, {XK_Alt_L}, XK_Return);
+  // Stretched over the client area below the menu bar (which keeps its height): the chart's
+  // white inside and the background around it, where the scale puts them.
+  const int fullTop = windowed.top;
+  const double scaleX = static_cast<double>(screenWidth) / kWidth;
+  const double scaleY = static_cast<double>(screenHeight - fullTop) / kHeight;
+  auto scaled = [&](const x11driver::Picture& full, int x, int y) {
+    return full.at(static_cast<int>((x + 0.5) * scaleX), fullTop + static_cast<int>((y + 0.5) * scaleY));
+  };
+  x11driver::Picture full;
+  EXPECT_TRUE(waitUntil(5000, [&] {
+    full = x11driver::capture(display, window);
+    return full.width == screenWidth && full.height == screenHeight && scaled(full, 300, 300) == kWhite &&
+           scaled(full, 5, 5) == kBackground && scaled(full, 267, 228) == kLightRed;
+  })) << "the window does not show the stretched chart over the screen";
+  for (int press = 0; press < 4; ++press) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    x11driver::typeKeyWith(display, window, {XK_Alt_L}, XK_Return);
+  }
+  EXPECT_TRUE(waitUntil(5000, [&] {
+    client = captureClient(display, window);
+    return client.complete() && client.top == windowed.top && client.picture.pixels == windowed.picture.pixels;
+  })) << "the window did not come back as it was";
+  x11driver::sendClose(display, window);
+  EXPECT_EQ(e2e::waitForExit(pid, 10000), 0);
+  pid = 0;
+}
+
+}  // namespace

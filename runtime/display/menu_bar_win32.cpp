@@ -8,10 +8,11 @@
 //
 // A click on an item of the menu bar: the system highlights a top-level item only while the
 // mouse button is down on it, which a poll every 0.1 s can miss. So the window procedure, on the
-// WM_COMMAND that ends the click, highlights the item again (HiliteMenuItem) and holds it; the
-// next getMenuItemInfo of the item reports it highlighted and then clears it. Both run on
-// DisplayThread (getMenuItemInfo through runOnWindowThread once the window exists), so a click
-// cannot fall between a poll's reading and its clearing.
+// WM_COMMAND that ends the click, holds the item (under the menus' mutex) and highlights it again
+// (HiliteMenuItem); the next getMenuItemInfo of the item reports it highlighted, releases the
+// hold under the same mutex, so that a click cannot fall between the two, and asks DisplayThread
+// to take the highlight off unless a new click holds the item again by then. A poll that finds
+// nothing held costs no message to DisplayThread.
 #include <algorithm>
 #include <mutex>
 #include <string>
@@ -26,9 +27,14 @@
 namespace rt {
 namespace {
 
+// The menus, the one attached to the window (set on DisplayThread) and the identifiers of its
+// clicked items that are held until a poll has seen them. One mutex guards them all; no system
+// call that may wait for DisplayThread is made while it is held.
 struct NativeMenus {
   std::mutex mutex;
   std::vector<HMENU> menus;  // handle - 1 -> menu
+  HMENU attached = nullptr;
+  std::vector<uint32_t> heldItems;
 };
 
 NativeMenus& nativeMenus() {
@@ -36,10 +42,9 @@ NativeMenus& nativeMenus() {
   return menus;
 }
 
-// DisplayThread: the menu attached to the window, and the identifiers of its clicked items
-// whose highlight is held until a poll has seen it.
-HMENU attachedMenu = nullptr;
-std::vector<uint32_t> heldItems;
+bool isHeld(const NativeMenus& m, uint32_t id) {
+  return std::find(m.heldItems.begin(), m.heldItems.end(), id) != m.heldItems.end();
+}
 
 // Item types whose dwTypeData is not a caption text.
 constexpr UINT kNonTextTypes = MFT_BITMAP | MFT_SEPARATOR | MFT_OWNERDRAW;
@@ -79,27 +84,36 @@ int positionOf(HMENU menu, uint32_t id) {
   return -1;
 }
 
-void highlight(uint32_t id, bool on) {
-  const int position = positionOf(attachedMenu, id);
+// DisplayThread: sets or clears the highlight of the item with identifier `id` in `menu`.
+void highlight(HMENU menu, uint32_t id, bool on) {
+  const int position = positionOf(menu, id);
   if (position < 0) return;
-  HiliteMenuItem(programWindow(), attachedMenu, static_cast<UINT>(position),
+  HiliteMenuItem(programWindow(), menu, static_cast<UINT>(position),
                  MF_BYPOSITION | (on ? MF_HILITE : MF_UNHILITE));
 }
 
-// DisplayThread: true when the item was held; its highlight is then cleared.
+// Any thread: true when the item of `menu` was held; the hold is then released.
 bool releaseHeldItem(HMENU menu, uint32_t id) {
-  if (menu != attachedMenu) return false;
-  auto held = std::find(heldItems.begin(), heldItems.end(), id);
-  if (held == heldItems.end()) return false;
-  heldItems.erase(held);
-  highlight(id, false);
+  NativeMenus& m = nativeMenus();
+  std::lock_guard lock(m.mutex);
+  if (menu != m.attached) return false;
+  auto held = std::find(m.heldItems.begin(), m.heldItems.end(), id);
+  if (held == m.heldItems.end()) return false;
+  m.heldItems.erase(held);
   return true;
+}
+
+HMENU attachedMenu() {
+  NativeMenus& m = nativeMenus();
+  std::lock_guard lock(m.mutex);
+  return m.attached;
 }
 
 // Repaints the menu bar after a change to the attached menu, as the system requires.
 void redrawMenuBarOf(HMENU menu) {
+  if (menu != attachedMenu()) return;
   runOnWindowThread([menu] {
-    if (menu == attachedMenu && attachedMenu != nullptr) DrawMenuBar(programWindow());
+    if (menu == attachedMenu()) DrawMenuBar(programWindow());
   });
 }
 
@@ -146,8 +160,12 @@ int32_t setMenu(int32_t window, int32_t menu) {
   runOnWindowThread([&] {
     attached = SetMenu(programWindow(), native);
     if (attached == 0) return;
-    attachedMenu = native;
-    heldItems.clear();
+    {
+      NativeMenus& m = nativeMenus();
+      std::lock_guard lock(m.mutex);
+      m.attached = native;
+      m.heldItems.clear();
+    }
     // The menu bar took its height from the client area; the next draw gives it back.
     windowState().forceRedraw = true;
   });
@@ -157,19 +175,16 @@ int32_t setMenu(int32_t window, int32_t menu) {
 int32_t getMenuItemInfo(int32_t menu, int32_t item, int32_t byPosition, MenuItemRecord* record) {
   HMENU native = nativeMenu(menu);
   if (native == nullptr || record == nullptr) return 0;
-  BOOL found = FALSE;
-  runOnWindowThread([&] {
-    MENUITEMINFOA info{};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_STATE | MIIM_ID;
-    found = GetMenuItemInfoA(native, static_cast<UINT>(item), byPosition != 0 ? TRUE : FALSE, &info);
-    if (found == 0) return;
-    // A held item is reported highlighted even if the system has already dropped the mark.
-    const bool held = releaseHeldItem(native, info.wID);
-    record->fState = info.fState | (held ? MFS_HILITE : 0u);
-    record->wID = info.wID;
-  });
-  return found != 0 ? 1 : 0;
+  MENUITEMINFOA info{};
+  info.cbSize = sizeof info;
+  info.fMask = MIIM_STATE | MIIM_ID;
+  if (GetMenuItemInfoA(native, static_cast<UINT>(item), byPosition != 0 ? TRUE : FALSE, &info) == 0) return 0;
+  // A held item is reported highlighted even if its mark is not on (yet) in the system's state.
+  const bool held = releaseHeldItem(native, info.wID);
+  record->fState = info.fState | (held ? MFS_HILITE : 0u);
+  record->wID = info.wID;
+  if (held && programWindow() != nullptr) PostMessageA(programWindow(), kMenuHoldEndedMessage, info.wID, 0);
+  return 1;
 }
 
 int32_t findWindow(const RtString& title) {
@@ -185,20 +200,36 @@ int32_t findWindow(const RtString& title) {
 }
 
 void onMenuCommand(uint32_t id) {
-  if (attachedMenu == nullptr || positionOf(attachedMenu, id) < 0) return;
-  highlight(id, true);
-  if (std::find(heldItems.begin(), heldItems.end(), id) == heldItems.end()) heldItems.push_back(id);
+  HMENU menu = attachedMenu();
+  if (menu == nullptr || positionOf(menu, id) < 0) return;
+  {
+    NativeMenus& m = nativeMenus();
+    std::lock_guard lock(m.mutex);
+    if (!isHeld(m, id)) m.heldItems.push_back(id);
+  }
+  highlight(menu, id, true);
+}
+
+void onMenuHoldEnded(uint32_t id) {
+  HMENU menu;
+  {
+    NativeMenus& m = nativeMenus();
+    std::lock_guard lock(m.mutex);
+    if (isHeld(m, id)) return;  // clicked again since: the new hold keeps the highlight
+    menu = m.attached;
+  }
+  if (menu != nullptr) highlight(menu, id, false);
 }
 
 void resetMenus() {
   forgetMenuTexts();
   runOnWindowThread([] {
-    if (attachedMenu != nullptr) SetMenu(programWindow(), nullptr);
-    attachedMenu = nullptr;
-    heldItems.clear();
+    if (attachedMenu() != nullptr) SetMenu(programWindow(), nullptr);
   });
   NativeMenus& m = nativeMenus();
   std::lock_guard lock(m.mutex);
+  m.attached = nullptr;
+  m.heldItems.clear();
   for (HMENU menu : m.menus) DestroyMenu(menu);
   m.menus.clear();
 }

@@ -83,9 +83,11 @@ void drawFrame(HDC dc, const DisplayFrame& frame, const ViewMapping& m) {
   fillBlack(dc, m.right + 1, m.top, w.clientWidth, m.bottom + 1);
 }
 
-// Draws into `dc` when there is something new to show (see the overview). An exposed window
-// with no frame yet is painted black.
-void present(HDC dc, bool exposed) {
+// Draws when there is something new to show (see the overview), or after an expose (`exposed`),
+// into the window's device context, fetched only then: under Wine each fetch costs calls to its
+// server, which would cost an idle window a few percent of a core at 60 ticks a second. An
+// exposed window with no frame yet is painted black.
+void present(bool exposed) {
   if (rendering) return;
   rendering = true;
   RenderTake take = frameRing().take();
@@ -94,8 +96,13 @@ void present(HDC dc, bool exposed) {
   bool draw = take.showing != nullptr &&
               (built != lastRenderedOrder || take.newFrame ||
                fullScreenRequest.load(std::memory_order_relaxed) != -1 || w.forceRedraw);
+  HWND window = programWindow();
   if (!draw) {
-    if (exposed && take.showing == nullptr) fillBlack(dc, 0, 0, w.clientWidth, w.clientHeight);
+    if (exposed && take.showing == nullptr) {
+      HDC dc = GetDC(window);
+      fillBlack(dc, 0, 0, w.clientWidth, w.clientHeight);
+      ReleaseDC(window, dc);
+    }
     rendering = false;
     return;
   }
@@ -106,7 +113,11 @@ void present(HDC dc, bool exposed) {
                                   w.fullScreenMode, w.fullScreenSmooth, w.resizeStretchMode});
   w.forceRedraw = false;
   // While the runtime is paused the window keeps showing what it showed.
-  if ((presentPaused.load(std::memory_order_relaxed) & 1) == 0) drawFrame(dc, frame, w.mapping);
+  if ((presentPaused.load(std::memory_order_relaxed) & 1) == 0) {
+    HDC dc = GetDC(window);
+    drawFrame(dc, frame, w.mapping);
+    ReleaseDC(window, dc);
+  }
   lastRenderedOrder = built;
   rendering = false;
 }
@@ -115,12 +126,9 @@ void present(HDC dc, bool exposed) {
 
 void presentTick() {
   applyPendingWindowTitle();
-  HWND window = programWindow();
-  HDC dc = GetDC(window);
-  present(dc, false);
-  ReleaseDC(window, dc);
+  present(false);
 }
 
-void presentExposed(HDC dc) { present(dc, true); }
+void presentExposed() { present(true); }
 
 }  // namespace rt

@@ -51,11 +51,14 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
       presentTick();
       return 0;
     case WM_PAINT: {
+      // The paint context would clip drawing to the exposed part, and a frame newer than the one
+      // shown would then reach only that part: the exposed area is validated, and the presenter
+      // draws the whole client area.
       PAINTSTRUCT paint;
-      HDC dc = BeginPaint(window, &paint);
-      onWindowMessage(static_cast<int>(WindowMessage::Exposed), 0, 0);
-      presentExposed(dc);
+      BeginPaint(window, &paint);
       EndPaint(window, &paint);
+      onWindowMessage(static_cast<int>(WindowMessage::Exposed), 0, 0);
+      presentExposed();
       return 0;
     }
     case WM_ERASEBKGND:
@@ -72,6 +75,9 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_COMMAND:
       if (HIWORD(wParam) != 0 || lParam != 0) break;  // only menu items send 0 and no control
       onMenuCommand(LOWORD(wParam));
+      return 0;
+    case kMenuHoldEndedMessage:
+      onMenuHoldEnded(static_cast<uint32_t>(wParam));
       return 0;
     case kRunOnWindowThreadMessage:
       (*reinterpret_cast<const std::function<void()>*>(lParam))();

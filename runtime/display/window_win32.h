@@ -7,10 +7,10 @@
 // - key and mouse messages to input_events_win32.cpp, which reduces them to runtime key codes
 //   and mouse state;
 // - menu commands to the menu (menu_bar_win32.cpp), which holds a clicked item's highlight
-//   until the application has polled it;
+//   until the application has polled it (the poll posts back the end of the hold);
 // - the close box to the runtime as a close request; the window stays until the process ends.
-// Work that other threads need done by DisplayThread (attaching a menu, polling an item) goes
-// through runOnWindowThread. Windows builds only; DisplayThread unless noted.
+// Work that other threads need done by DisplayThread (attaching a menu) goes through
+// runOnWindowThread. Windows builds only; DisplayThread unless noted.
 #pragma once
 
 #ifndef NOMINMAX
@@ -47,8 +47,9 @@ void leaveFullScreen(int32_t width, int32_t height);
 // newest frame when there is something new to show.
 void presentTick();
 
-// WM_PAINT: draws the shown frame again into the painting device context `dc`.
-void presentExposed(HDC dc);
+// WM_PAINT, once the exposed area has been validated: draws the shown frame (or the newest one)
+// over the whole client area; black when there is no frame yet.
+void presentExposed();
 
 // ---- input_events_win32.cpp ----
 
@@ -62,9 +63,15 @@ bool onInputMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // ---- menu_bar_win32.cpp ----
 
-// WM_COMMAND from the menu bar: highlights the item with identifier `id` and keeps it
-// highlighted until getMenuItemInfo has reported it once.
+// WM_COMMAND from the menu bar: holds the item with identifier `id` and highlights it; the hold
+// lasts until getMenuItemInfo has reported the item once.
 void onMenuCommand(uint32_t id);
+
+// Posted to the window by getMenuItemInfo when it has released an item's hold (wParam: the
+// item's identifier); the window procedure then calls onMenuHoldEnded.
+inline constexpr UINT kMenuHoldEndedMessage = WM_APP + 2;
+// Takes the highlight off the item unless a new click holds it again.
+void onMenuHoldEnded(uint32_t id);
 
 // The system menu behind a menu handle of createMenu; nullptr for an unknown handle. Any thread.
 HMENU nativeMenu(int32_t handle);

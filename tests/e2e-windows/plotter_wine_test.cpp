@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -72,7 +73,8 @@ bool chartDrawn(const ClientPicture& client) {
 }
 
 // Waits up to `timeoutMs` for the window to show the drawn chart; an incomplete picture when it
-// does not.
+// does not, and the last picture seen is kept as a PNG file in the temporary folder (its path
+// goes to standard error).
 ClientPicture waitForChart(Display* display, Window window, int timeoutMs) {
   auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
   ClientPicture client;
@@ -80,6 +82,11 @@ ClientPicture waitForChart(Display* display, Window window, int timeoutMs) {
     client = captureClient(display, window);
     if (chartDrawn(client)) return client;
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  const std::string kept = "/tmp/ferlang-wine-e2e-no-chart.png";
+  if (x11driver::writePng(kept, client.picture)) {
+    std::fprintf(stderr, "no chart; the window's last picture (%dx%d): %s\n", client.picture.width,
+                 client.picture.height, kept.c_str());
   }
   client.picture = {};
   return client;

@@ -32,7 +32,8 @@ constexpr uint32_t kWhite = 0xFFFFFF;       // attribute 14
 constexpr uint32_t kBlack = 0x000000;       // attribute 15
 constexpr uint32_t kLightRed = 0xFF5555;    // attribute 12
 
-constexpr const char* kTwoSpotSettings = "spots.log\r\nW1AAA\r\nQQ1BBB\r\nW3CCC\r\nW4DDD\r\nW5EEE\r\nW6FFF\r\n";
+constexpr const char* kTwoSpotSettings =
+    "spots.log\r\nW1AAA\r\nQQ1BBB\r\nW3CCC\r\nW4DDD\r\nW5EEE\r\nW6FFF\r\n";
 constexpr const char* kTwoSpotLog = "Heading\r\nQQ1BBB,a,09:47:30,b,-12,c\r\nQQ1CCC,a,23:59:59,b,3,c\r\n";
 
 // A window's picture and where its client area begins (below the menu bar).
@@ -69,7 +70,8 @@ bool rowShows(const ClientPicture& client, int row, int column, const std::strin
 
 // The chart is drawn: the box's white inside and the latest-spot caption.
 bool chartDrawn(const ClientPicture& client) {
-  return client.complete() && client.at(300, 300) == kWhite && rowShows(client, 26, 50, "Latest spot:", kBlack);
+  return client.complete() && client.at(300, 300) == kWhite &&
+         rowShows(client, 26, 50, "Latest spot:", kBlack);
 }
 
 // Waits up to `timeoutMs` for the window to show the drawn chart; an incomplete picture when it
@@ -235,7 +237,8 @@ TEST_F(WinePlotterTest, HelpOpensNotepadOnceWhileTheChartKeepsRefreshing) {
   XMoveWindow(display, notepad, 700, 0);  // off the plotter's window, which is read below
   XSync(display, False);
   // The next refresh shows a spot appended to the log meanwhile.
-  std::ofstream(program.folder() + "/spots.log", std::ios::binary | std::ios::app) << "QQ1DDD,a,12:34:56,b,7,c\r\n";
+  std::ofstream(program.folder() + "/spots.log", std::ios::binary | std::ios::app)
+      << "QQ1DDD,a,12:34:56,b,7,c\r\n";
   bool refreshed = waitUntil(30000, [&] {
     client = captureClient(display, window);
     return rowShows(client, 27, 50, "QQ1DDD 12:34:56  7 dB    ", kBlack);
@@ -328,7 +331,8 @@ TEST_F(WinePlotterTest, AltEnterFillsTheScreenAndFiveReturnToTheSameWindow) {
   }
   EXPECT_TRUE(waitUntil(5000, [&] {
     client = captureClient(display, window);
-    return client.complete() && client.top == windowed.top && client.picture.pixels == windowed.picture.pixels;
+    return client.complete() && client.top == windowed.top &&
+           client.picture.pixels == windowed.picture.pixels;
   })) << "the window did not come back as it was";
   x11driver::sendClose(display, window);
   EXPECT_EQ(e2e::waitForExit(pid, 10000), 0);

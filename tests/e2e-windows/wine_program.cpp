@@ -74,7 +74,9 @@ std::vector<Window> windowsNamedWith(Display* display, const std::string& part) 
   unsigned int count = 0;
   if (XQueryTree(display, root, &root, &parent, &children, &count) == 0) return found;
   for (unsigned int i = 0; i < count; ++i) {
-    if (x11driver::windowName(display, children[i]).find(part) != std::string::npos) found.push_back(children[i]);
+    if (x11driver::windowName(display, children[i]).find(part) != std::string::npos) {
+      found.push_back(children[i]);
+    }
   }
   if (children != nullptr) XFree(children);
   return found;

@@ -1,11 +1,12 @@
 // The floating-point exception signal (SIGFPE): runtime error 11, "Division by zero".
 //
-// The signal arrives on the thread that executed the faulting instruction (an integer division
-// by zero, or a floating-point operation whose exception is unmasked). A signal handler may only
-// do async-signal-safe work, so it records the fault and parks the faulting thread for good (it
-// must not return: the faulting instruction would run again). Another thread that polls anyway,
-// TimerEventThread and the exit sequence, then raises error 11, which is critical: its message
-// box shows and the process ends with status 0.
+// The signal (on Windows the structured exception) arrives on the thread that executed the
+// faulting instruction (an integer division by zero, or a floating-point operation whose
+// exception is unmasked); the platform delivers it (runtime/platform/arithmetic_fault.h). The
+// handler may only do async-signal-safe work, so it records the fault and the faulting thread
+// is parked for good (it must not return: the faulting instruction would run again). Another
+// thread that polls anyway, TimerEventThread and the exit sequence, then raises error 11, which
+// is critical: its message box shows and the process ends with status 0.
 #pragma once
 
 namespace rt {

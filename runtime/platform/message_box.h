@@ -30,8 +30,9 @@ MessageBoxAnswer showMessageBox(std::string_view caption, std::string_view text,
 // before the threads that show messages run.
 void setMessageBoxPresenter(MessageBoxPresenter* presenter);
 
-// The platform's presenter: a small dialog window of its own when a display can be reached,
-// else the headless presenter. Implemented per platform (message_box_x11.cpp here).
+// The platform's presenter: on X11 a small dialog window of its own when a display can be
+// reached (message_box_x11.cpp); on Windows MessageBoxA (message_box_win32.cpp); the headless
+// presenter when no box can be shown.
 MessageBoxPresenter& platformMessageBox();
 
 // The presenter for machines with no display: writes the caption and the text to standard

@@ -6,6 +6,12 @@
 // (waitForProcess) or left to run on its own (startDetached), in which case it is reaped in the
 // background and never lingers as a zombie. Names are bytes; a zero byte cannot be passed and
 // makes the start fail.
+//
+// On Windows (process_launch_win32.cpp) a child's id is its process handle, the argument list
+// becomes one command line quoted as the C runtime reads it back, and a program is found as
+// CreateProcessA finds the first word of a command line (the executable's folder, the current
+// folder, the system folders, then PATH; ".exe" added). Shell launch on Windows also uses the
+// shell's own ways of starting things (shell_execute.h).
 #pragma once
 
 #include <cstdint>
@@ -48,7 +54,7 @@ bool startDetached(const std::vector<std::string>& argv);
 // What a path names, as far as starting it goes.
 enum class PathKind {
   Missing,     // nothing there (or no access to find out)
-  Executable,  // a regular file the process may execute
+  Executable,  // a regular file the process may execute (on Windows an .exe or .com file)
   Other,       // anything else: a document, a folder, a device
 };
 PathKind pathKind(std::string_view path);
@@ -57,7 +63,8 @@ PathKind pathKind(std::string_view path);
 // A name with a slash is returned unchanged when it names an executable file.
 std::string findProgram(std::string_view name);
 
-// True when a graphical display is named in the environment (DISPLAY or WAYLAND_DISPLAY).
+// True when a graphical display is named in the environment (DISPLAY or WAYLAND_DISPLAY);
+// always true on Windows, where a program runs on a desktop.
 bool graphicalDisplayNamed();
 
 // True when the process's standard input is a terminal.

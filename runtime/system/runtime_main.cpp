@@ -14,6 +14,7 @@
 #include "runtime/platform/lock_keys.h"
 #include "runtime/platform/process_exit.h"
 #include "runtime/platform/program_folder.h"
+#include "runtime/platform/x87_precision.h"
 #include "runtime/screen/screen_mode.h"
 #include "runtime/system/runtime_threads.h"
 
@@ -30,9 +31,12 @@ void startDetached(Entry entry) {
 
 MainProgram programEntry = nullptr;
 
-// ProgramThread's entry: the floating-point exception signal becomes runtime error 11, then the
-// application runs. It never returns: it ends in endProgram or parks at exit.
+// ProgramThread's entry: the application's long double arithmetic gets the x87's full 64-bit
+// mantissa (Windows starts threads at 53 bits), the floating-point exception signal becomes
+// runtime error 11, then the application runs. It never returns: it ends in endProgram or
+// parks at exit.
 void programThread() {
+  useExtendedPrecision();
   installFloatingPointSignalHandler();
   programEntry();
 }

@@ -1,6 +1,6 @@
 #include "runtime/files/field_input.h"
 
-#include <unistd.h>
+#include <filesystem>
 
 #include "runtime/core/string_engine.h"
 #include "tests/unit/files/file_test_support.h"
@@ -344,7 +344,9 @@ TEST_F(FieldInputTest, DISABLED_AFieldOfTwoGibibytesIsOutOfStringMemoryNotAnEmpt
   {
     std::ofstream create(path, std::ios::binary);
   }
-  ASSERT_EQ(truncate(path.c_str(), static_cast<off_t>(kLongestStringField) + 1), 0);
+  std::error_code error;
+  std::filesystem::resize_file(path, static_cast<uintmax_t>(kLongestStringField) + 1, error);
+  ASSERT_FALSE(error) << error.message();
   ASSERT_EQ(openForInput(path), 0u);
   EXPECT_EXIT(inputStringField(1, target), ::testing::ExitedWithCode(0),
               "Critical Error #12: Out of memory");

@@ -3,11 +3,11 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,11 +22,17 @@ namespace rt::testing {
 // A fresh folder under the system's temporary folder, removed with its contents.
 class TempFolder {
  public:
+  // A name that no folder has yet: create_directory makes it only when nothing has that name.
   TempFolder() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "ferlang-files-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "cannot make a temporary folder";
-    path_ = pattern;
+    std::random_device seed;
+    std::mt19937_64 random(seed());
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+      const std::filesystem::path candidate = base / ("ferlang-files-" + std::to_string(random()));
+      std::error_code error;
+      if (std::filesystem::create_directory(candidate, error)) path_ = candidate.string();
+    }
+    if (path_.empty()) ADD_FAILURE() << "cannot make a temporary folder";
   }
   ~TempFolder() {
     std::error_code ignored;

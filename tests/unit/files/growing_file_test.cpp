@@ -1,10 +1,8 @@
 // Files that change while they are open: another program appends to the spot log while it is
 // read, or cuts it short, or removes it.
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <random>
 #include <thread>
 
@@ -102,13 +100,17 @@ TEST_F(FilesTest, RecordsAppendedByAnotherWriterDuringTheReadsArriveWholeAndInOr
 
   std::atomic<bool> writerDone{false};
   std::thread writer([&] {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
-    for (int i = 0; i < kRecords; ++i) {
-      const std::string record = logRecord(i);
-      if (::write(fd, record.data(), record.size()) != static_cast<ssize_t>(record.size())) break;
-      if (i % 400 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    // Unbuffered, so that each record is appended with one write of its own.
+    std::FILE* log = std::fopen(path.c_str(), "ab");
+    if (log != nullptr) {
+      std::setvbuf(log, nullptr, _IONBF, 0);
+      for (int i = 0; i < kRecords; ++i) {
+        const std::string record = logRecord(i);
+        if (std::fwrite(record.data(), 1, record.size(), log) != record.size()) break;
+        if (i % 400 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
+      std::fclose(log);
     }
-    ::close(fd);
     writerDone = true;
   });
 

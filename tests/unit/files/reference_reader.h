@@ -1,16 +1,15 @@
-// A plain field reader to compare the runtime's block reader with: one read() per byte, one
-// lseek() per look-back, the length from fstat() at every end test, exactly as the rules of
-// field input are stated. Number fields are read as doubles; the value comes from strtod on
-// the accepted text, so the comparison holds for numbers of up to 17 digits and small exponents.
+// A plain field reader to compare the runtime's block reader with: one read per byte (an
+// unbuffered C stream), one seek per look-back, the length asked of the file system at every
+// end test, exactly as the rules of field input are stated. Number fields are read as doubles;
+// the value comes from strtod on the accepted text, so the comparison holds for numbers of up
+// to 17 digits and small exponents.
 #pragma once
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <random>
 #include <string>
 
@@ -21,12 +20,19 @@ namespace rt::testing {
 class ReferenceReader {
  public:
   explicit ReferenceReader(const std::string& path)
-      : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
-    uint8_t first = 0;
-    if (length() != 0 && ::read(fd_, &first, 1) == 1 && first == 26) hitEnd_ = true;
-    lseek(fd_, 0, SEEK_SET);
+      : path_(path), file_(std::fopen(path.c_str(), "rb")) {
+    if (file_ == nullptr) {
+      ADD_FAILURE() << "cannot open " << path;
+      return;
+    }
+    // Every fgetc is one read of the file, so bytes appended meanwhile are seen.
+    std::setvbuf(file_, nullptr, _IONBF, 0);
+    if (length() != 0 && std::fgetc(file_) == 26) hitEnd_ = true;
+    std::fseek(file_, 0, SEEK_SET);
   }
-  ~ReferenceReader() { ::close(fd_); }
+  ~ReferenceReader() {
+    if (file_ != nullptr) std::fclose(file_);
+  }
   ReferenceReader(const ReferenceReader&) = delete;
   ReferenceReader& operator=(const ReferenceReader&) = delete;
 
@@ -39,15 +45,21 @@ class ReferenceReader {
     }
   }
 
-  bool atEnd() { return lseek(fd_, 0, SEEK_CUR) >= length() || hitEnd_; }
+  bool atEnd() { return position() >= length() || hitEnd_; }
 
   // Every byte of the file has been consumed.
-  bool drained() { return lseek(fd_, 0, SEEK_CUR) >= length(); }
+  bool drained() { return position() >= length(); }
 
  private:
   int next() {
-    uint8_t byte = 0;
-    if (::read(fd_, &byte, 1) != 1) {
+    if (file_ == nullptr) {
+      hitEnd_ = true;
+      return -1;
+    }
+    // A stream that met the end once reads again only with its end indicator cleared.
+    std::clearerr(file_);
+    const int byte = std::fgetc(file_);
+    if (byte == EOF) {
       hitEnd_ = true;
       return -1;
     }
@@ -59,11 +71,12 @@ class ReferenceReader {
     }
     return byte;
   }
-  void back() { lseek(fd_, -1, SEEK_CUR); }
-  off_t length() {
-    struct stat info {};
-    fstat(fd_, &info);
-    return info.st_size;
+  void back() { std::fseek(file_, -1, SEEK_CUR); }
+  int64_t position() { return file_ == nullptr ? 0 : static_cast<int64_t>(std::ftell(file_)); }
+  int64_t length() {
+    std::error_code error;
+    const uintmax_t bytes = std::filesystem::file_size(path_, error);
+    return error ? 0 : static_cast<int64_t>(bytes);
   }
 
   void lineEnd(int c) {
@@ -146,7 +159,8 @@ class ReferenceReader {
     return formatNumber(value);
   }
 
-  int fd_;
+  std::string path_;
+  std::FILE* file_;
   bool hitEnd_ = false;
 };
 

@@ -1,36 +1,11 @@
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <optional>
 #include <string>
 
 #include "runtime/platform/message_box.h"
 
 namespace rt {
 namespace {
-
-// Clears the display variables for one test and puts them back afterwards.
-class NoDisplay {
- public:
-  NoDisplay() {
-    for (Saved& saved : saved_) {
-      if (const char* value = getenv(saved.name)) saved.value = value;
-      unsetenv(saved.name);
-    }
-  }
-  ~NoDisplay() {
-    for (const Saved& saved : saved_) {
-      if (saved.value) setenv(saved.name, saved.value->c_str(), 1);
-    }
-  }
-
- private:
-  struct Saved {
-    const char* name;
-    std::optional<std::string> value;
-  };
-  Saved saved_[2] = {{"DISPLAY", {}}, {"WAYLAND_DISPLAY", {}}};
-};
 
 TEST(HeadlessMessageBox, WritesCaptionAndTextToStandardErrorAndAnswersFailed) {
   ::testing::internal::CaptureStderr();
@@ -39,16 +14,6 @@ TEST(HeadlessMessageBox, WritesCaptionAndTextToStandardErrorAndAnswersFailed) {
   std::string written = ::testing::internal::GetCapturedStderr();
   EXPECT_EQ(answer, MessageBoxAnswer::Failed);
   EXPECT_EQ(written, "Unhandled Error #53: Line:243\nFile not found\nContinue?\n");
-}
-
-TEST(PlatformMessageBox, WithNoDisplayFallsBackToStandardErrorAtOnce) {
-  NoDisplay noDisplay;
-  ::testing::internal::CaptureStderr();
-  MessageBoxAnswer answer =
-      platformMessageBox().show("Critical Error #7", "Out of memory", MessageBoxButtons::Ok);
-  std::string written = ::testing::internal::GetCapturedStderr();
-  EXPECT_EQ(answer, MessageBoxAnswer::Failed);
-  EXPECT_EQ(written, "Critical Error #7: Out of memory\n");
 }
 
 }  // namespace

@@ -27,3 +27,11 @@ configure_file("${PROJECT_SOURCE_DIR}/cmake/wine-run.in" "${CMAKE_BINARY_DIR}/wi
 # Every executable made from here on runs through Wine, at build time (test discovery) and
 # under ctest.
 set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_BINARY_DIR}/wine-run")
+
+# The stand-in for outside programs (tests/support/recorder.cpp), which the process and shell
+# tests copy under the names of the programs it stands in for. Its path as the test programs see
+# it under Wine, whose drive Z: is the root of the Linux file system:
+# "Z:$<TARGET_FILE:ferlang_test_recorder>".
+add_executable(ferlang_test_recorder "${PROJECT_SOURCE_DIR}/tests/support/recorder.cpp")
+set_target_properties(ferlang_test_recorder PROPERTIES OUTPUT_NAME recorder)
+ferlang_warnings(ferlang_test_recorder)

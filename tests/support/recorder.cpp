@@ -1,7 +1,7 @@
-// A stand-in for every outside program in the Windows shell-launch tests: appends its name (the
-// file name it was started under, without folder and extension) and its arguments to the file
-// named by FAKE_LOG; when FAKE_SLEEP_MS is set, waits that many milliseconds and then appends
-// "done" with its name.
+// A stand-in for every outside program in the Windows process and shell-launch tests: appends
+// its name (the file name it was started under, without folder and extension) and its arguments
+// to the file named by FAKE_LOG; when FAKE_SLEEP_MS is set, waits that many milliseconds and
+// then appends "done" with its name.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>

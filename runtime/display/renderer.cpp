@@ -120,22 +120,6 @@ void followFrameSize(const DisplayFrame& frame) {
   }
 }
 
-void applyFullScreenRequest(const DisplayFrame& frame) {
-  WindowState& w = windowState();
-  int32_t request = fullScreenRequest.load(std::memory_order_relaxed);
-  if (w.reshapePending || request == -1) return;
-  if (request == 1 || request == 2) {
-    if (w.fullScreenMode == 0) glutFullScreen();
-    w.fullScreenMode = request;
-  } else if (request == 0 && w.fullScreenMode != 0) {
-    glutLeaveFullScreen();
-    glutReshapeWindow(frame.width, frame.height + menuStripHeight());
-    glutPostRedisplay();
-    w.fullScreenMode = 0;
-  }
-  fullScreenRequest.store(-1, std::memory_order_relaxed);
-}
-
 void drawSoftwareFrame(const DisplayFrame& frame, bool newFrame, bool blend) {
   if (newFrame || softwareFrameImage == 0) {
     deleteTextureImage(softwareFrameImage);
@@ -208,7 +192,12 @@ void renderDisplay() {
   }
   const DisplayFrame& frame = *take.showing;
   followFrameSize(frame);
-  applyFullScreenRequest(frame);
+  applyFullScreenRequest([] { glutFullScreen(); },
+                         [&frame] {
+                           glutLeaveFullScreen();
+                           glutReshapeWindow(frame.width, frame.height + menuStripHeight());
+                           glutPostRedisplay();
+                         });
   // The picture fills the client area below the menu strip.
   const int32_t strip = menuStripHeight();
   w.mapping = computeViewMapping({w.clientWidth, w.clientHeight - strip, frame.width, frame.height,

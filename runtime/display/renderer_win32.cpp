@@ -37,21 +37,6 @@ void followFrameSize(const DisplayFrame& frame) {
   }
 }
 
-// Alt+Enter's request: full screen (stretched or square pixels) or back to the window.
-void applyFullScreenRequest(const DisplayFrame& frame) {
-  WindowState& w = windowState();
-  int32_t request = fullScreenRequest.load(std::memory_order_relaxed);
-  if (w.reshapePending || request == -1) return;
-  if (request == 1 || request == 2) {
-    if (w.fullScreenMode == 0) enterFullScreen();
-    w.fullScreenMode = request;
-  } else if (request == 0 && w.fullScreenMode != 0) {
-    leaveFullScreen(frame.width, frame.height);
-    w.fullScreenMode = 0;
-  }
-  fullScreenRequest.store(-1, std::memory_order_relaxed);
-}
-
 void fillBlack(HDC dc, LONG left, LONG top, LONG right, LONG bottom) {
   if (left >= right || top >= bottom) return;
   RECT rect{left, top, right, bottom};
@@ -108,7 +93,8 @@ void present(bool exposed) {
   }
   const DisplayFrame& frame = *take.showing;
   followFrameSize(frame);
-  applyFullScreenRequest(frame);
+  applyFullScreenRequest([] { enterFullScreen(); },
+                         [&frame] { leaveFullScreen(frame.width, frame.height); });
   w.mapping = computeViewMapping({w.clientWidth, w.clientHeight, frame.width, frame.height,
                                   w.fullScreenMode, w.fullScreenSmooth, w.resizeStretchMode});
   w.forceRedraw = false;

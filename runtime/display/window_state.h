@@ -29,6 +29,24 @@ WindowState& windowState();
 // Alt+Enter handler, consumed by the renderer.
 extern std::atomic<int32_t> fullScreenRequest;
 
+// Carries out a pending full-screen request on DisplayThread with the presenter's own calls:
+// `enterFullScreen()` from a window, `leaveFullScreen()` back to it. Waits while a reshape is
+// pending; a request for the mode already shown only records it.
+template <typename Enter, typename Leave>
+void applyFullScreenRequest(Enter enterFullScreen, Leave leaveFullScreen) {
+  WindowState& w = windowState();
+  int32_t request = fullScreenRequest.load(std::memory_order_relaxed);
+  if (w.reshapePending || request == -1) return;
+  if (request == 1 || request == 2) {
+    if (w.fullScreenMode == 0) enterFullScreen();
+    w.fullScreenMode = request;
+  } else if (request == 0 && w.fullScreenMode != 0) {
+    leaveFullScreen();
+    w.fullScreenMode = 0;
+  }
+  fullScreenRequest.store(-1, std::memory_order_relaxed);
+}
+
 // Set once the window exists (under the title lock, see window_title.h).
 extern std::atomic<bool> windowExists;
 

@@ -57,8 +57,18 @@ struct NativeRead {
 class NativeFile {
  public:
   NativeFile() = default;
-  NativeFile(NativeFile&& other) noexcept;
-  NativeFile& operator=(NativeFile&& other) noexcept;
+  NativeFile(NativeFile&& other) noexcept : handle_(other.handle_), id_(other.id_) {
+    other.handle_ = -1;
+  }
+  NativeFile& operator=(NativeFile&& other) noexcept {
+    if (this != &other) {
+      close();
+      handle_ = other.handle_;
+      id_ = other.id_;
+      other.handle_ = -1;
+    }
+    return *this;
+  }
   NativeFile(const NativeFile&) = delete;
   NativeFile& operator=(const NativeFile&) = delete;
   ~NativeFile() { close(); }

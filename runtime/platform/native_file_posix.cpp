@@ -91,20 +91,6 @@ int openRetrying(const char* path, int flags) {
 
 }  // namespace
 
-NativeFile::NativeFile(NativeFile&& other) noexcept : handle_(other.handle_), id_(other.id_) {
-  other.handle_ = -1;
-}
-
-NativeFile& NativeFile::operator=(NativeFile&& other) noexcept {
-  if (this != &other) {
-    close();
-    handle_ = other.handle_;
-    id_ = other.id_;
-    other.handle_ = -1;
-  }
-  return *this;
-}
-
 FileStatus NativeFile::open(std::string_view name, bool read, bool write, NativeCreation creation) {
   close();
   // A zero byte would silently cut the name short and reach another file.

@@ -12,7 +12,7 @@
 
 #include "tests/e2e-windows/wine_program.h"
 #include "tests/e2e/process.h"
-#include "tests/e2e/x11_test.h"
+#include "tests/e2e/keys_probe_test.h"
 #include "tools/x11_driver/x11_driver.h"
 
 namespace {
@@ -22,8 +22,10 @@ using std::chrono::milliseconds;
 
 constexpr const char* kTitle = "Ferlang keys probe";
 
-class WineKeysTest : public e2e::X11Test {
+class WineKeysTest : public e2e::KeysProbeTest {
  protected:
+  WineKeysTest() : KeysProbeTest(KEYS_PROBE_EXE) {}
+
   static void SetUpTestSuite() { wineReady = e2e::prepareWine(); }
   static void TearDownTestSuite() { e2e::endWinePrograms(); }
 
@@ -40,54 +42,7 @@ class WineKeysTest : public e2e::X11Test {
     return window;
   }
 
-  std::string file(const char* name) const { return program.folder() + "/" + name; }
-
-  bool waitForSize(Window window, int width, int height, int timeoutMs) {
-    auto deadline = Clock::now() + milliseconds(timeoutMs);
-    while (Clock::now() < deadline) {
-      x11driver::Size size = x11driver::windowSize(display, window);
-      if (size.width == width && size.height == height) return true;
-      std::this_thread::sleep_for(milliseconds(5));
-    }
-    return false;
-  }
-
-  // The keys the probe has read so far, one line each.
-  std::vector<std::string> keysRead() const {
-    std::vector<std::string> lines;
-    std::ifstream in(file("keys.log"));
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-  }
-
-  std::vector<std::string> waitForKeys(size_t count, int timeoutMs) const {
-    auto deadline = Clock::now() + milliseconds(timeoutMs);
-    std::vector<std::string> lines = keysRead();
-    while (lines.size() < count && Clock::now() < deadline) {
-      std::this_thread::sleep_for(milliseconds(10));
-      lines = keysRead();
-    }
-    return lines;
-  }
-
-  // The colour of the probe's changing square.
-  uint32_t squareColour(Window window) {
-    x11driver::Picture picture = x11driver::capture(display, window);
-    return picture.pixels.empty() ? 0xFFFFFFFFu : picture.at(50, 50);
-  }
-
-  // True when the square shows a colour other than `from` within `timeoutMs`.
-  bool squareChanges(Window window, uint32_t from, int timeoutMs) {
-    auto deadline = Clock::now() + milliseconds(timeoutMs);
-    while (Clock::now() < deadline) {
-      if (squareColour(window) != from) return true;
-      std::this_thread::sleep_for(milliseconds(10));
-    }
-    return false;
-  }
-
   static bool wineReady;
-  e2e::TempProgram program{KEYS_PROBE_EXE};
 };
 
 bool WineKeysTest::wineReady = false;
@@ -95,43 +50,12 @@ bool WineKeysTest::wineReady = false;
 TEST_F(WineKeysTest, TypedKeysReachReadKeyWithTheirPcCodes) {
   Window window = start();
   ASSERT_NE(window, 0u);
-  // The table of the freeglut window's test, where the Windows build gives every key the same
-  // codes, and Ctrl+Backspace, which it takes by its key message and so gives the PC's code.
-  const struct {
-    std::initializer_list<unsigned long> modifiers;
-    unsigned long key;
-    const char* expected;
-  } cases[] = {
-      {{}, XK_a, "61"},
-      {{XK_Shift_L}, XK_a, "41"},
-      {{XK_Control_L}, XK_a, "01"},
-      {{XK_Control_L}, XK_c, "03"},
-      {{XK_Alt_L}, XK_a, "00 1e"},
-      {{XK_Shift_L}, XK_1, "21"},
-      {{}, XK_space, "20"},
-      {{}, XK_Escape, "1b"},
-      {{}, XK_Return, "0d"},
-      {{}, XK_BackSpace, "08"},
-      {{XK_Control_L}, XK_BackSpace, "7f"},
-      {{XK_Shift_L}, XK_Tab, "00 0f"},
-      {{}, XK_F1, "00 3b"},
-      {{XK_Shift_L}, XK_F1, "00 54"},
-      {{}, XK_F10, "00 44"},
-      {{}, XK_F12, "00 86"},
-      {{}, XK_Up, "00 48"},
-      {{XK_Control_L}, XK_Left, "00 73"},
-      {{}, XK_Home, "00 47"},
-      {{}, XK_Delete, "00 53"},
-      {{}, XK_KP_Delete, "00 53"},
-      {{}, XK_KP_Up, "00 48"},  // Num Lock is off on the test display
-  };
-  std::vector<std::string> expected;
-  for (const auto& c : cases) {
-    x11driver::typeKeyWith(display, window, c.modifiers, c.key);
-    expected.push_back(c.expected);
-    std::this_thread::sleep_for(milliseconds(40));  // fewer than 15 keys wait at any time
-  }
-  EXPECT_EQ(waitForKeys(expected.size(), 3000), expected);
+  // The keys of the freeglut window's test, and two that only this window reports: F10, which
+  // freeglut keeps for itself, and Ctrl+Backspace, taken by its key message with the PC's code.
+  std::vector<e2e::TypedKey> keys = e2e::keysWithTheSameCodesEverywhere();
+  keys.push_back({{XK_Control_L}, XK_BackSpace, "7f"});
+  keys.push_back({{}, XK_F10, "00 44"});
+  expectKeysRead(window, keys);
   x11driver::sendClose(display, window);
   EXPECT_EQ(e2e::waitForExit(pid, 10000), 0);
   pid = 0;
@@ -140,17 +64,7 @@ TEST_F(WineKeysTest, TypedKeysReachReadKeyWithTheirPcCodes) {
 TEST_F(WineKeysTest, PauseFreezesThePictureAndTheNextKeyResumesItWithoutBeingQueued) {
   Window window = start();
   ASSERT_NE(window, 0u);
-  ASSERT_TRUE(squareChanges(window, squareColour(window), 2000)) << "the probe animates";
-  x11driver::typeKey(display, window, XK_Pause);
-  std::this_thread::sleep_for(milliseconds(150));
-  uint32_t frozen = squareColour(window);
-  EXPECT_FALSE(squareChanges(window, frozen, 700)) << "the picture stays while paused";
-  x11driver::typeKey(display, window, XK_x);
-  EXPECT_TRUE(squareChanges(window, frozen, 2000)) << "a key resumes the program";
-  x11driver::typeKey(display, window, XK_y);
-  waitForKeys(1, 2000);
-  std::this_thread::sleep_for(milliseconds(100));
-  EXPECT_EQ(keysRead(), std::vector<std::string>{"79"}) << "x only ended the pause";
+  expectPauseHoldsUntilTheNextKey(window);
   x11driver::sendClose(display, window);
   EXPECT_EQ(e2e::waitForExit(pid, 10000), 0);
   pid = 0;

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "tests/e2e/process.h"
-#include "tests/e2e/x11_test.h"
+#include "tests/e2e/keys_probe_test.h"
 #include "tools/x11_driver/x11_driver.h"
 
 // After the test framework: Xlib's macros (None, Bool, ...) would clash with its names.
@@ -25,8 +25,10 @@ using std::chrono::milliseconds;
 
 constexpr const char* kTitle = "Ferlang keys probe";
 
-class KeysTest : public e2e::X11Test {
+class KeysTest : public e2e::KeysProbeTest {
  protected:
+  KeysTest() : KeysProbeTest(KEYS_PROBE_BINARY) {}
+
   // Starts the probe in `mode` and waits for its window at 640 x 480, moved to the origin.
   Window start(const std::string& mode = "") {
     if (!mode.empty()) std::ofstream(file("probe-mode")) << mode;
@@ -37,8 +39,6 @@ class KeysTest : public e2e::X11Test {
     return window;
   }
 
-  std::string file(const char* name) const { return program.folder() + "/" + name; }
-
   bool waitForFile(const char* name, int timeoutMs) const {
     auto deadline = Clock::now() + milliseconds(timeoutMs);
     while (!std::filesystem::exists(file(name))) {
@@ -47,106 +47,18 @@ class KeysTest : public e2e::X11Test {
     }
     return true;
   }
-
-  bool waitForSize(Window window, int width, int height, int timeoutMs) {
-    auto deadline = Clock::now() + milliseconds(timeoutMs);
-    while (Clock::now() < deadline) {
-      x11driver::Size size = x11driver::windowSize(display, window);
-      if (size.width == width && size.height == height) return true;
-      std::this_thread::sleep_for(milliseconds(5));
-    }
-    return false;
-  }
-
-  // The keys the probe has read so far, one line each.
-  std::vector<std::string> keysRead() const {
-    std::vector<std::string> lines;
-    std::ifstream in(file("keys.log"));
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-  }
-
-  std::vector<std::string> waitForKeys(size_t count, int timeoutMs) const {
-    auto deadline = Clock::now() + milliseconds(timeoutMs);
-    std::vector<std::string> lines = keysRead();
-    while (lines.size() < count && Clock::now() < deadline) {
-      std::this_thread::sleep_for(milliseconds(10));
-      lines = keysRead();
-    }
-    return lines;
-  }
-
-  // The colour of the probe's changing square.
-  uint32_t squareColour(Window window) {
-    x11driver::Picture picture = x11driver::capture(display, window);
-    return picture.pixels.empty() ? 0xFFFFFFFFu : picture.at(50, 50);
-  }
-
-  // True when the square shows a colour other than `from` within `timeoutMs`.
-  bool squareChanges(Window window, uint32_t from, int timeoutMs) {
-    auto deadline = Clock::now() + milliseconds(timeoutMs);
-    while (Clock::now() < deadline) {
-      if (squareColour(window) != from) return true;
-      std::this_thread::sleep_for(milliseconds(10));
-    }
-    return false;
-  }
-
-  e2e::TempProgram program{KEYS_PROBE_BINARY};
 };
 
 TEST_F(KeysTest, TypedKeysReachReadKeyWithTheirPcCodes) {
   Window window = start();
   ASSERT_NE(window, 0u);
-  const struct {
-    std::initializer_list<unsigned long> modifiers;
-    unsigned long key;
-    const char* expected;
-  } cases[] = {
-      {{}, XK_a, "61"},
-      {{XK_Shift_L}, XK_a, "41"},
-      {{XK_Control_L}, XK_a, "01"},
-      {{XK_Control_L}, XK_c, "03"},
-      {{XK_Alt_L}, XK_a, "00 1e"},
-      {{XK_Shift_L}, XK_1, "21"},
-      {{}, XK_space, "20"},
-      {{}, XK_Escape, "1b"},
-      {{}, XK_Return, "0d"},
-      {{}, XK_BackSpace, "08"},
-      {{XK_Shift_L}, XK_Tab, "00 0f"},
-      {{}, XK_F1, "00 3b"},
-      {{XK_Shift_L}, XK_F1, "00 54"},
-      {{}, XK_F12, "00 86"},
-      {{}, XK_Up, "00 48"},
-      {{XK_Control_L}, XK_Left, "00 73"},
-      {{}, XK_Home, "00 47"},
-      {{}, XK_Delete, "00 53"},
-      {{}, XK_KP_Delete, "00 53"},
-      {{}, XK_KP_Up, "00 48"},  // Num Lock is off on the test display
-  };
-  std::vector<std::string> expected;
-  for (const auto& c : cases) {
-    x11driver::typeKeyWith(display, window, c.modifiers, c.key);
-    expected.push_back(c.expected);
-    std::this_thread::sleep_for(milliseconds(40));  // fewer than 15 keys wait at any time
-  }
-  EXPECT_EQ(waitForKeys(expected.size(), 3000), expected);
+  expectKeysRead(window, e2e::keysWithTheSameCodesEverywhere());
 }
 
 TEST_F(KeysTest, PauseFreezesThePictureAndTheNextKeyResumesItWithoutBeingQueued) {
   Window window = start();
   ASSERT_NE(window, 0u);
-  ASSERT_TRUE(squareChanges(window, squareColour(window), 2000)) << "the probe animates";
-  x11driver::typeKey(display, window, XK_Pause);
-  std::this_thread::sleep_for(milliseconds(150));
-  uint32_t frozen = squareColour(window);
-  EXPECT_FALSE(squareChanges(window, frozen, 700)) << "the picture stays while paused";
-  x11driver::typeKey(display, window, XK_x);
-  EXPECT_TRUE(squareChanges(window, frozen, 2000)) << "a key resumes the program";
-  x11driver::typeKey(display, window, XK_y);
-  waitForKeys(1, 2000);
-  std::this_thread::sleep_for(milliseconds(100));
-  EXPECT_EQ(keysRead(), std::vector<std::string>{"79"}) << "x only ended the pause";
+  expectPauseHoldsUntilTheNextKey(window);
 }
 
 TEST_F(KeysTest, CtrlBreakEndsTheProgramWithStatus0) {

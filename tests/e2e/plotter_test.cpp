@@ -144,9 +144,16 @@ void expectDialogAndAnswerNo(Display* display, pid_t pid, const std::string& cap
   Window dialog = x11driver::findWindow(display, caption, 10000);
   ASSERT_NE(dialog, 0u) << "no dialog named " << caption;
   EXPECT_EQ(x11driver::stringProperty(display, dialog, "FERLANG_MESSAGE"), message);
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));  // mapped and focused
-  x11driver::typeKey(display, dialog, XK_n);
-  EXPECT_EQ(e2e::waitForExit(pid, 5000), 0);
+  // The dialog takes keys once it is mapped; on a busy machine that can take longer than a
+  // first try allows, so N is typed again while the program still runs.
+  auto deadline = Clock::now() + std::chrono::seconds(5);
+  while (e2e::isRunning(pid) && Clock::now() < deadline) {
+    x11driver::typeKey(display, dialog, XK_n);
+    for (int waited = 0; waited < 50 && e2e::isRunning(pid); ++waited) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+  }
+  EXPECT_EQ(e2e::waitForExit(pid, 1000), 0);
 }
 
 TEST_F(PlotterWindowTest, MissingSettingsFileShowsError53AtLine146AndNoEndsWithStatus0) {

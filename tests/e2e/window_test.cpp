@@ -25,17 +25,6 @@ class WindowTest : public e2e::X11Test {
     return x11driver::findWindow(display, "Untitled", 10000);
   }
 
-  // Waits until the window has the given size.
-  bool waitForSize(Window window, int width, int height, int timeoutMs) {
-    auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (Clock::now() < deadline) {
-      x11driver::Size size = x11driver::windowSize(display, window);
-      if (size.width == width && size.height == height) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return false;
-  }
-
   int closeAndWait(Window window) {
     x11driver::sendClose(display, window);
     int status = e2e::waitForExit(pid, 5000);

@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 #include <sys/types.h>
 
+#include <chrono>
+#include <thread>
+
 #include "tests/e2e/process.h"
 #include "tools/x11_driver/x11_driver.h"
 
@@ -19,6 +22,17 @@ class X11Test : public ::testing::Test {
   void TearDown() override {
     if (pid > 0) waitForExit(pid, 0);  // kills a program a failed test left running
     if (display != nullptr) XCloseDisplay(display);
+  }
+
+  // Waits until `window` has the given size.
+  bool waitForSize(Window window, int width, int height, int timeoutMs) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (std::chrono::steady_clock::now() < deadline) {
+      x11driver::Size size = x11driver::windowSize(display, window);
+      if (size.width == width && size.height == height) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return false;
   }
 
   Display* display = nullptr;

@@ -125,7 +125,7 @@ void typeKey(Display* display, Window window, unsigned long keysym) {
   typeKeyWith(display, window, {}, keysym);
 }
 
-void typeKeyWith(Display* display, Window window, std::initializer_list<unsigned long> modifiers,
+void typeKeyWith(Display* display, Window window, const std::vector<unsigned long>& modifiers,
                  unsigned long keysym) {
   XSetInputFocus(display, window, RevertToParent, CurrentTime);
   for (unsigned long modifier : modifiers) sendKey(display, modifier, true);

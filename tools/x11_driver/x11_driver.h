@@ -5,7 +5,6 @@
 #include <X11/Xlib.h>
 
 #include <cstdint>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -45,7 +44,7 @@ void typeKey(Display* display, Window window, unsigned long keysym);
 // Gives the window the keyboard focus and types the key with `keysym` while the keys with
 // `modifiers` (keysyms such as XK_Control_L) are held: modifiers down in order, the key down
 // and up, modifiers up in reverse order.
-void typeKeyWith(Display* display, Window window, std::initializer_list<unsigned long> modifiers,
+void typeKeyWith(Display* display, Window window, const std::vector<unsigned long>& modifiers,
                  unsigned long keysym);
 
 // Presses (`down`) or releases the key with `keysym`, wherever the focus is.

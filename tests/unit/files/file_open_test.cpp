@@ -7,21 +7,11 @@ namespace rt {
 namespace {
 
 using testing::FilesTest;
+using testing::isOpen;
+using testing::openWith;
 using testing::openForInput;
 using testing::runFieldScript;
 using testing::takeError;
-
-uint32_t openWith(const std::string& name, OpenMode mode, int32_t number = 1,
-                  OpenAccess access = OpenAccess::NotGiven, OpenLock lock = OpenLock::NotGiven) {
-  openFile(literalString(name), mode, access, lock, number);
-  return takeError();
-}
-
-// True when the number is bound: the end test does not raise 52 for it.
-bool isOpen(int32_t number) {
-  atEndOfFile(number);
-  return takeError() != 52;
-}
 
 TEST(FileTableTest, GrowsToExactlyTheNumberAndReusesTheLastReleasedRecordFirst) {
   FileTable table;

@@ -75,6 +75,21 @@ inline uint32_t openForInput(const std::string& path, int32_t fileNumber = 1) {
   return takeError();
 }
 
+// Opens `name` in `mode` as file `number`; returns the error raised (0 for none).
+inline uint32_t openWith(const std::string& name, OpenMode mode, int32_t number = 1,
+                         OpenAccess access = OpenAccess::NotGiven,
+                         OpenLock lock = OpenLock::NotGiven) {
+  openFile(literalString(name), mode, access, lock, number);
+  return takeError();
+}
+
+// True when the number is bound: the end-of-file test does not raise 52 (bad file number) for
+// it.
+inline bool isOpen(int32_t number) {
+  atEndOfFile(number);
+  return takeError() != 52;
+}
+
 // One step of a reading script: a string field, a 16-bit integer field, a double field, or the
 // end-of-file test.
 enum class FieldOp { String, Int16, Double, End };

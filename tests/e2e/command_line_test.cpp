@@ -3,7 +3,6 @@
 // no file, a picture every few minutes until SIGTERM), and the refusals with status 2.
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
-#include <png.h>
 #include <signal.h>
 
 #include <chrono>
@@ -15,6 +14,7 @@
 #include <vector>
 
 #include "runtime/display/menu_bar.h"
+#include "tests/e2e/png_picture.h"
 #include "tests/e2e/process.h"
 #include "tests/e2e/x11_test.h"
 #include "tools/x11_driver/x11_driver.h"
@@ -24,23 +24,6 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 constexpr const char* kTitle = "Morvik Ferlang V0.03 18/11/17";
-
-// A PNG file's pixels as 0xRRGGBB words, read by libpng; empty when it cannot be read.
-x11driver::Picture readPng(const std::string& path) {
-  x11driver::Picture picture;
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  if (png_image_begin_read_from_file(&image, path.c_str()) == 0) return picture;
-  image.format = PNG_FORMAT_RGB;
-  std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
-  if (png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr) == 0) return picture;
-  picture.width = static_cast<int>(image.width);
-  picture.height = static_cast<int>(image.height);
-  for (size_t i = 0; i + 2 < rgb.size(); i += 3) {
-    picture.pixels.push_back(static_cast<uint32_t>(rgb[i]) << 16 | static_cast<uint32_t>(rgb[i + 1]) << 8 | rgb[i + 2]);
-  }
-  return picture;
-}
 
 std::string readAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -87,7 +70,7 @@ TEST_F(CommandLineTest, TheSnapshotWithoutADisplayIsTheWindowsPicturePixelForPix
   e2e::FinishedRun snapshot = run({"--folder", settings, "--snapshot", png});
   ASSERT_EQ(snapshot.status, 0) << snapshot.standardError;
   EXPECT_EQ(snapshot.standardError, "");
-  const x11driver::Picture expected = readPng(png);
+  const x11driver::Picture expected = e2e::readPng(png);
   ASSERT_EQ(expected.width, 640);
   ASSERT_EQ(expected.height, 480);
 
@@ -144,7 +127,7 @@ TEST_F(CommandLineTest, EveryMinutesKeepsThePictureUntilSigtermEndsWithStatus0) 
   ASSERT_TRUE(fs::exists(png));
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   EXPECT_TRUE(e2e::isRunning(pid)) << "it waits for the next minute";
-  EXPECT_EQ(readPng(png).width, 640);
+  EXPECT_EQ(e2e::readPng(png).width, 640);
   kill(pid, SIGTERM);
   EXPECT_EQ(e2e::waitForExit(pid, 3000), 0);
   pid = 0;

@@ -39,6 +39,7 @@ bool Converter::convertLine(std::string_view line, std::string& out) {
   remember(minutes, record);
   ++counts_.records;
   last_ = decode;
+  lastTime_ = time;
   lastMinutes_ = minutes;
   return true;
 }

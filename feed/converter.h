@@ -50,6 +50,7 @@ class Converter {
   void startOver();
 
   const Decode& lastDecode() const { return last_; }
+  TimeOfDay lastTime() const { return lastTime_; }
   int64_t lastUtcMinutes() const { return lastMinutes_; }
   const FeedCounts& counts() const { return counts_; }
 
@@ -61,6 +62,7 @@ class Converter {
   LocalTimeConverter localTime_;
   FeedCounts counts_;
   Decode last_;
+  TimeOfDay lastTime_;
   int64_t lastMinutes_ = 0;
 
   // The newest minute written and its records.

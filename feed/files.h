@@ -6,7 +6,8 @@
 // number, or volume and file index) tells a replaced file from the one that is open.
 //
 // The spot log is opened for appending only: every write lands at the end of the file,
-// whatever else writes to it, and the feed never truncates it. files_posix.cpp and
+// whatever else writes to it, and the feed never truncates it; with --keep-hours it is
+// replaced whole by renaming a new file over it. files_posix.cpp and
 // files_win32.cpp implement this header.
 #pragma once
 
@@ -78,5 +79,16 @@ class SpotLogFile {
   static constexpr intptr_t invalidHandle = -1;
   intptr_t handle_ = invalidHandle;
 };
+
+// Writes `bytes` to a new file `path` (an existing one is emptied first) and flushes it to
+// the disk. False with `error` set on failure.
+bool writeWholeFile(const std::string& path, std::string_view bytes, std::string& error);
+
+// Renames `from` over `to` in one step: a reader opening `to` finds the old file or the new
+// one, never a mix. False with `error` set on failure.
+bool replaceFile(const std::string& from, const std::string& to, std::string& error);
+
+// Removes `path`; quietly does nothing when it is not there.
+void removeFile(const std::string& path);
 
 }  // namespace feed

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "feed/files.h"
@@ -116,5 +117,39 @@ bool SpotLogFile::append(std::string_view bytes, std::string& error) {
   }
   return true;
 }
+
+bool writeWholeFile(const std::string& path, std::string_view bytes, std::string& error) {
+  const int opened = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (opened < 0) {
+    error = std::strerror(errno);
+    return false;
+  }
+  bool written = true;
+  while (written && !bytes.empty()) {
+    const ssize_t count = ::write(opened, bytes.data(), bytes.size());
+    if (count < 0 && errno == EINTR) continue;
+    if (count < 0) {
+      error = std::strerror(errno);
+      written = false;
+    } else {
+      bytes.remove_prefix(static_cast<size_t>(count));
+    }
+  }
+  // On the disk before the rename makes it the spot log.
+  if (written && fsync(opened) != 0 && errno != EINVAL) {
+    error = std::strerror(errno);
+    written = false;
+  }
+  ::close(opened);
+  return written;
+}
+
+bool replaceFile(const std::string& from, const std::string& to, std::string& error) {
+  if (std::rename(from.c_str(), to.c_str()) == 0) return true;
+  error = std::strerror(errno);
+  return false;
+}
+
+void removeFile(const std::string& path) { unlink(path.c_str()); }
 
 }  // namespace feed

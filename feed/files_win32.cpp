@@ -146,4 +146,42 @@ bool SpotLogFile::append(std::string_view bytes, std::string& error) {
   return true;
 }
 
+bool writeWholeFile(const std::string& path, std::string_view bytes, std::string& error) {
+  HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                              nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    error = systemMessage(GetLastError());
+    return false;
+  }
+  bool written = true;
+  while (written && !bytes.empty()) {
+    const DWORD asked = bytes.size() > 0x10000000 ? 0x10000000 : static_cast<DWORD>(bytes.size());
+    DWORD count = 0;
+    if (!WriteFile(handle, bytes.data(), asked, &count, nullptr)) {
+      error = systemMessage(GetLastError());
+      written = false;
+    } else {
+      bytes.remove_prefix(count);
+    }
+  }
+  // On the disk before the rename makes it the spot log.
+  if (written && !FlushFileBuffers(handle)) {
+    error = systemMessage(GetLastError());
+    written = false;
+  }
+  CloseHandle(handle);
+  return written;
+}
+
+bool replaceFile(const std::string& from, const std::string& to, std::string& error) {
+  // Allowed while the plotter has the log open, as it opens files with delete sharing.
+  if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return true;
+  }
+  error = systemMessage(GetLastError());
+  return false;
+}
+
+void removeFile(const std::string& path) { DeleteFileA(path.c_str()); }
+
 }  // namespace feed

@@ -2,10 +2,67 @@
 // "--" ends the options.
 #include "feed/options.h"
 
+#include <charconv>
+
+#include "feed/alerts.h"
+
 namespace feed {
 namespace {
 
-bool takesValue(const std::string& option) { return option == "--band"; }
+bool takesValue(const std::string& option) {
+  return option == "--band" || option == "--alert-every" || option == "--settings" ||
+         option == "--keep-hours";
+}
+
+bool isOption(const std::string& argument) {
+  return argument.size() > 1 && argument[0] == '-';
+}
+
+// The file names among arguments[from...] (values of options not counted).
+size_t fileNamesFrom(const std::vector<std::string>& arguments, size_t from) {
+  size_t count = 0;
+  for (size_t i = from; i < arguments.size(); ++i) {
+    if (arguments[i] == "--") return count + arguments.size() - i - 1;
+    if (takesValue(arguments[i])) {
+      ++i;
+    } else if (!isOption(arguments[i])) {
+      ++count;
+    }
+  }
+  return count;
+}
+
+// A whole number within [low, high].
+bool readNumber(const std::string& text, int low, int high, int& value) {
+  const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+  return result.ec == std::errc() && result.ptr == text.data() + text.size() && value >= low &&
+         value <= high;
+}
+
+// Stores the value of an option that takes one; false with the error set when it is bad.
+bool takeValue(const std::string& option, const std::string& value, FeedOptions& options,
+               std::string& error) {
+  if (option == "--band") {
+    options.band = findBand(value);
+    if (!options.band) {
+      error = "unknown band \"" + value + "\" (known: " + std::string(bandNames()) + ")";
+    }
+    return options.band.has_value();
+  }
+  if (option == "--alert-every") {
+    if (readNumber(value, 0, 100000, options.alertEveryMinutes)) return true;
+    error = "--alert-every needs a number of minutes from 0 to 100000, not \"" + value + "\"";
+    return false;
+  }
+  if (option == "--keep-hours") {
+    if (readNumber(value, 1, 100000, options.keepHours)) return true;
+    error = "--keep-hours needs a number of hours from 1 to 100000, not \"" + value + "\"";
+    return false;
+  }
+  options.settingsPath = value;
+  if (value.empty()) error = "--settings needs a file name";
+  return !value.empty();
+}
 
 }  // namespace
 
@@ -29,17 +86,24 @@ ParsedOptions parseOptions(const std::vector<std::string>& arguments) {
       options.once = true;
     } else if (argument == "--local") {
       options.localTime = true;
+    } else if (argument == "--alert") {
+      options.alert = true;
+      // The next argument is the command unless the two file names need it.
+      const bool commandFollows = i + 1 < arguments.size() && !isOption(arguments[i + 1]) &&
+                                  files.size() + fileNamesFrom(arguments, i + 1) > 2;
+      if (commandFollows) {
+        options.alertCommand = splitCommandWords(arguments[++i]);
+        if (options.alertCommand.empty()) {
+          parsed.error = "--alert: the command is empty";
+          return parsed;
+        }
+      }
     } else if (takesValue(argument)) {
       if (i + 1 >= arguments.size()) {
         parsed.error = argument + " needs a value";
         return parsed;
       }
-      const std::string& value = arguments[++i];
-      options.band = findBand(value);
-      if (!options.band) {
-        parsed.error = "unknown band \"" + value + "\" (known: " + std::string(bandNames()) + ")";
-        return parsed;
-      }
+      if (!takeValue(argument, arguments[++i], options, parsed.error)) return parsed;
     } else {
       parsed.error = "unknown option " + argument + " (see --help)";
       return parsed;
@@ -70,11 +134,26 @@ std::string usageText() {
          std::string(bandNames()) +
          ")\n"
          "  --local        write the local time of day instead of the decoder's UTC\n"
+         "  --alert [COMMAND]\n"
+         "                 when a new decode names one of the six watched calls of the\n"
+         "                 settings file, run COMMAND with the call, the time hh:mm, the SNR\n"
+         "                 and the frequency as four more arguments (no shell is used;\n"
+         "                 double quotes group words of COMMAND). Without COMMAND: beep and\n"
+         "                 print a line. Decodes already in the file at the start raise none.\n"
+         "  --alert-every MINUTES\n"
+         "                 at most one alert per call within MINUTES (default 30)\n"
+         "  --settings FILE\n"
+         "                 the settings file with the watched calls (default: Ferlang.SET in\n"
+         "                 SPOTLOG's folder); re-read when it changes\n"
+         "  --keep-hours N keep SPOTLOG to the decodes of the last N hours: about once a\n"
+         "                 minute SPOTLOG is rewritten whole (a new file renamed over it)\n"
          "  --help         print this text\n"
          "\n"
          "Ctrl+C (or SIGTERM) ends following; the exit status is 0 then, 1 when a file cannot\n"
          "be read or written, 2 for a bad command line.\n"
-         "Example: ferlang-feed --band 30m ~/.local/share/WSJT-X/ALL_WSPR.TXT wspr-30m.log\n";
+         "Examples:\n"
+         "  ferlang-feed --band 30m ~/.local/share/WSJT-X/ALL_WSPR.TXT wspr-30m.log\n"
+         "  ferlang-feed --keep-hours 24 --alert \"notify-send Ferlang\" ALL_WSPR.TXT wspr.log\n";
 }
 
 }  // namespace feed

@@ -1,6 +1,10 @@
 // The feed's command line.
 //
-//   ferlang-feed [--once] [--band BAND] [--local] ALL_WSPR.TXT SPOTLOG
+//   ferlang-feed [--once] [--band BAND] [--local] [--alert [COMMAND]] [--alert-every MINUTES]
+//                [--settings FILE] [--keep-hours N] ALL_WSPR.TXT SPOTLOG
+//
+// "--alert" takes the next argument as its COMMAND unless that argument is needed as one of
+// the two file names, so "--alert ALL_WSPR.TXT SPOTLOG" alerts without a command.
 //
 // A bad command line is reported as one line of text, which the program prints on standard
 // error before it ends with status 2.
@@ -20,6 +24,11 @@ struct FeedOptions {
   bool localTime = false;    // local time of day instead of the decoder's UTC
   std::string source;        // the decoder log
   std::string spotLog;       // the spot log written
+  bool alert = false;                     // alert when a watched call is heard
+  std::vector<std::string> alertCommand;  // COMMAND's words; empty: beep and print
+  int alertEveryMinutes = 30;             // at most one alert per call within this period
+  std::string settingsPath;               // empty: Ferlang.SET beside the spot log
+  int keepHours = 0;                      // 0: only append; else keep the last N hours
 };
 
 struct ParsedOptions {

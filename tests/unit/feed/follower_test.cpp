@@ -104,7 +104,16 @@ TEST(Follower, NoticesAFileWrittenAgainToTheSameSizeWithOtherLastLines) {
             (Lines{"<start over>", "200801 0018 same first line", "200801 0020 new last line"}));
 }
 
+// Renaming over a file another program holds open, and removing one, are POSIX behaviours:
+// on Windows the name stays taken until the last handle closes (Wine refuses the rename).
+#ifdef _WIN32
+#define POSIX_FILE_NAMES_ONLY() GTEST_SKIP() << "the name of an open file stays taken on Windows"
+#else
+#define POSIX_FILE_NAMES_ONLY() (void)0
+#endif
+
 TEST(Follower, ReadsTheOldFilesLastLinesThenTheFileThatReplacedIt) {
+  POSIX_FILE_NAMES_ONLY();
   TempFolder folder;
   const std::string path = folder.file("ALL_WSPR.TXT");
   writeFile(path, "old one\n");
@@ -126,6 +135,7 @@ TEST(Follower, ReadsTheOldFilesLastLinesThenTheFileThatReplacedIt) {
 }
 
 TEST(Follower, WaitsForAMissingFileAndStartsOverWhenARemovedOneComesBack) {
+  POSIX_FILE_NAMES_ONLY();
   TempFolder folder;
   const std::string path = folder.file("ALL_WSPR.TXT");
   Follower follower(path);

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <ctime>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -162,6 +163,104 @@ TEST(FeedProgram, CtrlCEndsFollowingWithStatusZero) {
   ASSERT_TRUE(waitForLines(folder.file("spots.log"), 2));
   feed.signal(SIGINT);
   EXPECT_EQ(feed.waitForExit(), 0);
+}
+
+}  // namespace
+}  // namespace feed
+
+namespace feed {
+namespace {
+
+// A decode line dated `minutesAgo` before now (UTC), of `call`.
+std::string decodeLineAgo(int64_t minutesAgo, const char* call) {
+  const std::time_t at = std::time(nullptr) - static_cast<std::time_t>(minutesAgo * 60);
+  std::tm utc{};
+  gmtime_r(&at, &utc);
+  char line[128];
+  std::snprintf(line, sizeof line, "%02d%02d%02d %02d%02d -16  0.32   7.0400277  %s FM19 20  0\n",
+                utc.tm_year % 100, utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, call);
+  return line;
+}
+
+bool waitForText(const std::string& path, const std::string& expected) {
+  for (int i = 0; i < 500; ++i) {
+    if (readFile(path) == expected) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return false;
+}
+
+std::string recorded(const std::vector<std::string>& arguments) {
+  std::string text = "run recorder\n";
+  for (const std::string& argument : arguments) text += "arg [" + argument + "]\n";
+  return text;
+}
+
+TEST(FeedProgram, AlertsForNewDecodesOfWatchedCallsOnly) {
+  TempFolder folder;
+  const std::string source = folder.file("ALL_WSPR.TXT");
+  const std::string spotLog = folder.file("spots.log");
+  const std::string alerts = folder.file("alerts.txt");
+  writeFile(folder.file("ferlang.set"), "spots.log\r\nK1ABC\r\nW1XYZ\r\n");
+  writeFile(source, decodeLine(10, "K1ABC"));  // already there: no alert
+  setenv("FAKE_LOG", alerts.c_str(), 1);
+  unsetenv("FAKE_SLEEP_MS");
+  FeedProcess feed(folder, {"--alert", std::string(FERLANG_FEED_RECORDER) + " \"heard it\"",
+                            source, spotLog});
+  ASSERT_TRUE(waitForLines(spotLog, 2));
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  EXPECT_FALSE(std::filesystem::exists(alerts));
+
+  appendFile(source, decodeLine(12, "K1ABC") + decodeLine(12, "K9OTHER"));
+  const std::string first = recorded({"heard it", "K1ABC", "00:12", "-16", "7.0400277"});
+  EXPECT_TRUE(waitForText(alerts, first)) << readFile(alerts);
+  // K1ABC again within the period: held. W1XYZ: its own alert.
+  appendFile(source, decodeLine(14, "K1ABC") + decodeLine(14, "W1XYZ"));
+  const std::string second = first + recorded({"heard it", "W1XYZ", "00:14", "-16", "7.0400277"});
+  EXPECT_TRUE(waitForText(alerts, second)) << readFile(alerts);
+  // An edit of the settings file takes effect without a restart.
+  writeFile(folder.file("ferlang.set"), "spots.log\r\nN0NEW\r\n");
+  std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+  appendFile(source, decodeLine(16, "N0NEW"));
+  const std::string third = second + recorded({"heard it", "N0NEW", "00:16", "-16", "7.0400277"});
+  EXPECT_TRUE(waitForText(alerts, third)) << readFile(alerts);
+  std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+  feed.signal(SIGTERM);
+  EXPECT_EQ(feed.waitForExit(), 0);
+  EXPECT_EQ(readFile(alerts), third);
+  EXPECT_EQ(spotLogLines(readFile(spotLog)).size(), 7u);  // heading and six records
+  unsetenv("FAKE_LOG");
+}
+
+TEST(FeedProgram, KeepHoursReplacesTheLogWithTheLastHoursThenAppends) {
+  TempFolder folder;
+  const std::string source = folder.file("ALL_WSPR.TXT");
+  const std::string spotLog = folder.file("spots.log");
+  writeFile(spotLog, "Old heading\r\nOLD1,1,00:00:00,x,1,y\r\n");
+  writeFile(source, decodeLineAgo(30 * 60, "K1OLD") + decodeLineAgo(25 * 60, "K2OLD") +
+                        decodeLineAgo(23 * 60, "K1NEW") + decodeLineAgo(5, "K2NEW"));
+  FeedProcess feed(folder, {"--keep-hours", "24", source, spotLog});
+  auto calls = [&] {
+    std::string found;
+    for (const std::string& line : spotLogLines(readFile(spotLog))) found += line.substr(0, line.find(',')) + " ";
+    return found;
+  };
+  const std::string kept = "Spots converted from ALL_WSPR.TXT K1NEW K2NEW ";
+  for (int i = 0; i < 250 && calls() != kept; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(calls(), kept);
+  appendFile(source, decodeLineAgo(0, "K3NOW"));
+  for (int i = 0; i < 250 && calls() != kept + "K3NOW "; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(calls(), kept + "K3NOW ");
+  feed.signal(SIGTERM);
+  EXPECT_EQ(feed.waitForExit(), 0);
+  EXPECT_EQ(feed.err(), "");
+
+  // The same with --once: the log is replaced once, at the end.
+  writeFile(spotLog, "Old heading\r\n");
+  TempFolder other;
+  FeedProcess once(other, {"--once", "--keep-hours", "24", source, spotLog});
+  EXPECT_EQ(once.waitForExit(), 0);
+  EXPECT_EQ(calls(), kept + "K3NOW ");
 }
 
 }  // namespace

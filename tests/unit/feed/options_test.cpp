@@ -73,3 +73,66 @@ TEST(Options, ADashAloneAndNamesAfterTheEndOfOptionsAreFiles) {
 
 }  // namespace
 }  // namespace feed
+
+namespace feed {
+namespace {
+
+TEST(Options, AlertTakesACommandOnlyWhenTheFilesDoNotNeedIt) {
+  const struct {
+    std::vector<std::string> arguments;
+    std::vector<std::string> command;
+    const char* source;
+  } cases[] = {
+      {{"--alert", "in.txt", "out.log"}, {}, "in.txt"},
+      {{"in.txt", "out.log", "--alert"}, {}, "in.txt"},
+      {{"--alert", "notify-send -u critical", "in.txt", "out.log"}, {"notify-send", "-u", "critical"}, "in.txt"},
+      {{"in.txt", "--alert", "beep", "out.log"}, {"beep"}, "in.txt"},
+      {{"in.txt", "out.log", "--alert", "beep"}, {"beep"}, "in.txt"},
+      {{"--alert", "--band", "30m", "in.txt", "out.log"}, {}, "in.txt"},
+      {{"--alert", "beep", "--band", "30m", "in.txt", "out.log"}, {"beep"}, "in.txt"},
+      {{"--alert", "beep", "--", "--in", "out.log"}, {"beep"}, "--in"},
+  };
+  for (const auto& c : cases) {
+    const ParsedOptions parsed = parseOptions(c.arguments);
+    ASSERT_EQ(parsed.action, ParsedOptions::Action::Run) << parsed.error;
+    EXPECT_TRUE(parsed.options.alert);
+    EXPECT_EQ(parsed.options.alertCommand, c.command);
+    EXPECT_EQ(parsed.options.source, c.source);
+    EXPECT_EQ(parsed.options.spotLog, "out.log");
+  }
+}
+
+TEST(Options, AlertPeriodSettingsAndKeepHours) {
+  const ParsedOptions parsed = parseOptions(
+      {"--alert-every", "5", "--settings", "my.SET", "--keep-hours", "24", "in.txt", "out.log"});
+  ASSERT_EQ(parsed.action, ParsedOptions::Action::Run) << parsed.error;
+  EXPECT_EQ(parsed.options.alertEveryMinutes, 5);
+  EXPECT_EQ(parsed.options.settingsPath, "my.SET");
+  EXPECT_EQ(parsed.options.keepHours, 24);
+  const ParsedOptions defaults = parseOptions({"in.txt", "out.log"});
+  EXPECT_EQ(defaults.options.alertEveryMinutes, 30);
+  EXPECT_EQ(defaults.options.keepHours, 0);
+  EXPECT_FALSE(defaults.options.alert);
+}
+
+TEST(Options, BadAlertAndKeepValuesAreOneLineErrors) {
+  const struct {
+    std::vector<std::string> arguments;
+    const char* error;
+  } cases[] = {
+      {{"--keep-hours", "0", "a", "b"}, "--keep-hours needs a number of hours from 1 to 100000, not \"0\""},
+      {{"--keep-hours", "24h", "a", "b"}, "--keep-hours needs a number of hours from 1 to 100000, not \"24h\""},
+      {{"--alert-every", "-1", "a", "b"}, "--alert-every needs a number of minutes from 0 to 100000, not \"-1\""},
+      {{"--settings", "", "a", "b"}, "--settings needs a file name"},
+      {{"--alert", "  ", "a", "b"}, "--alert: the command is empty"},
+      {{"a", "b", "--keep-hours"}, "--keep-hours needs a value"},
+  };
+  for (const auto& c : cases) {
+    const ParsedOptions parsed = parseOptions(c.arguments);
+    EXPECT_EQ(parsed.action, ParsedOptions::Action::Error);
+    EXPECT_EQ(parsed.error, c.error);
+  }
+}
+
+}  // namespace
+}  // namespace feed

@@ -11,6 +11,8 @@ namespace feed {
 
 void KeptRecords::add(int64_t utcMinutes, std::string_view record, int64_t nowUtcMinutes) {
   newestMinutes_ = std::max(newestMinutes_, utcMinutes);
+  // The window only moves on: a record already outside it is never kept.
+  if (utcMinutes < cutoff(nowUtcMinutes)) return;
   records_.push_back({utcMinutes, std::string(record)});
   // Decodes come in time order: dropping from the front as the newest moves on keeps memory
   // to the window while a long file is read (dropOld removes any older ones left inside).

@@ -124,15 +124,13 @@ std::string usageText() {
   return "Usage: ferlang-feed [options] ALL_WSPR.TXT SPOTLOG\n"
          "Converts the WSPR decodes that a decoder appends to ALL_WSPR.TXT into records of\n"
          "Ferlang's spot log SPOTLOG (call,frequency,hh:mm:00,locator,snr,power dBm), then\n"
-         "follows ALL_WSPR.TXT as it grows. SPOTLOG is only appended to; a new or empty one\n"
-         "gets a heading line first. Lines of other modes, the station's own transmissions and\n"
-         "unreadable lines are skipped and counted.\n"
+         "follows ALL_WSPR.TXT as it grows. Without --keep-hours SPOTLOG is only appended to;\n"
+         "a new or empty one gets a heading line first. Lines of other modes, the station's\n"
+         "own transmissions and unreadable lines are skipped and counted.\n"
          "\n"
          "Options:\n"
          "  --once         convert what ALL_WSPR.TXT holds now, print the counts and end\n"
-         "  --band BAND    keep only decodes in BAND (" +
-         std::string(bandNames()) +
-         ")\n"
+         "  --band BAND    keep only decodes in BAND, for example 30m (2200m to 23cm)\n"
          "  --local        write the local time of day instead of the decoder's UTC\n"
          "  --alert [COMMAND]\n"
          "                 when a new decode names one of the six watched calls of the\n"
@@ -153,7 +151,10 @@ std::string usageText() {
          "be read or written, 2 for a bad command line.\n"
          "Examples:\n"
          "  ferlang-feed --band 30m ~/.local/share/WSJT-X/ALL_WSPR.TXT wspr-30m.log\n"
-         "  ferlang-feed --keep-hours 24 --alert \"notify-send Ferlang\" ALL_WSPR.TXT wspr.log\n";
+         "  ferlang-feed --keep-hours 24 --alert ~/bin/ferlang-alert ALL_WSPR.TXT wspr.log\n"
+         "where ~/bin/ferlang-alert is a small script that shows a desktop notification:\n"
+         "  #!/bin/sh\n"
+         "  exec notify-send \"Ferlang: $1 heard\" \"at $2, SNR $3 dB, $4 MHz\"\n";
 }
 
 }  // namespace feed

@@ -174,11 +174,18 @@ bool writeWholeFile(const std::string& path, std::string_view bytes, std::string
 }
 
 bool replaceFile(const std::string& from, const std::string& to, std::string& error) {
-  // Allowed while the plotter has the log open, as it opens files with delete sharing.
-  if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return true;
+  // While a reader (the plotter's refresh) has the log open, Windows may refuse to replace
+  // it; the plotter reads for a moment only, so a few short retries usually get through.
+  DWORD code = 0;
+  for (int attempt = 0; attempt < 25; ++attempt) {
+    if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      return true;
+    }
+    code = GetLastError();
+    if (code != ERROR_ACCESS_DENIED && code != ERROR_SHARING_VIOLATION) break;
+    Sleep(20);
   }
-  error = systemMessage(GetLastError());
+  error = systemMessage(code);
   return false;
 }
 

@@ -2,7 +2,8 @@
 //
 // The decoder log is opened for reading while the decoder keeps appending to it, and may be
 // cut short, removed or replaced at any time (on Windows it is opened with read, write and
-// delete sharing so that the decoder is never refused). A file's identity (device and file
+// delete sharing so that the decoder is never refused, and only while it is read). A file's
+// identity (device and file
 // number, or volume and file index) tells a replaced file from the one that is open.
 //
 // The spot log is opened for appending only: every write lands at the end of the file,
@@ -27,6 +28,12 @@ struct FileIdentity {
 // The identity of the file `path` names now, or nothing when there is none.
 std::optional<FileIdentity> identityOf(const std::string& path);
 
+// Whether the decoder log may stay open between polls. On POSIX systems it does, so that the
+// last lines of a file that is replaced are still read. On Windows a file that is open cannot
+// be renamed over (the decoder's own replacement would fail), so it is opened for each poll
+// and read from where the last poll ended.
+bool sourceStaysOpenBetweenPolls();
+
 // A file read from start to end while another program appends to it. One thread.
 class SourceFile {
  public:
@@ -43,8 +50,8 @@ class SourceFile {
   int64_t read(char* buffer, size_t bytes);
   // Reads at `offset` without moving the position; the count read, -1 on failure.
   int64_t readAt(int64_t offset, char* buffer, size_t bytes) const;
-  // Goes back to the first byte.
-  bool rewind();
+  // Moves the position to `offset`.
+  bool seekTo(int64_t offset);
   // The open file's size now, -1 on failure.
   int64_t size() const;
   FileIdentity identity() const;

@@ -59,7 +59,11 @@ int64_t SourceFile::readAt(int64_t offset, char* buffer, size_t bytes) const {
   }
 }
 
-bool SourceFile::rewind() { return lseek(fd(handle_), 0, SEEK_SET) == 0; }
+bool SourceFile::seekTo(int64_t offset) {
+  return lseek(fd(handle_), static_cast<off_t>(offset), SEEK_SET) == static_cast<off_t>(offset);
+}
+
+bool sourceStaysOpenBetweenPolls() { return true; }
 
 int64_t SourceFile::size() const {
   struct stat info {};

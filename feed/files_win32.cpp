@@ -93,10 +93,13 @@ int64_t SourceFile::readAt(int64_t offset, char* buffer, size_t bytes) const {
   return count;
 }
 
-bool SourceFile::rewind() {
-  LARGE_INTEGER zero{};
-  return SetFilePointerEx(nativeHandle(handle_), zero, nullptr, FILE_BEGIN) != 0;
+bool SourceFile::seekTo(int64_t offset) {
+  LARGE_INTEGER position{};
+  position.QuadPart = offset;
+  return SetFilePointerEx(nativeHandle(handle_), position, nullptr, FILE_BEGIN) != 0;
 }
+
+bool sourceStaysOpenBetweenPolls() { return false; }
 
 int64_t SourceFile::size() const { return sizeOfHandle(nativeHandle(handle_)); }
 

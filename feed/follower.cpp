@@ -18,32 +18,43 @@ PollResult Follower::poll(FollowReader& reader) {
     // What the decoder wrote to the old file before it went is still read.
     readToEnd(reader);
     file_.close();
+    known_ = false;
   }
   if (!file_.isOpen()) {
-    if (!openFile()) return PollResult::Missing;
-    if (openedBefore_) {
-      ++startOvers_;
-      reader.startOver();
+    if (!file_.open(path_)) return PollResult::Missing;
+    const FileIdentity identity = file_.identity();
+    if (known_ && identity == identity_) {
+      // The same file as at the last poll, opened again: on from where that poll ended.
+      if (!file_.seekTo(offset_)) return closeUnlessKept(PollResult::Failed);
+    } else {
+      startFile(identity);
+      if (openedBefore_) {
+        ++startOvers_;
+        reader.startOver();
+      }
+      openedBefore_ = true;
     }
-    openedBefore_ = true;
-  } else if (wasCutShort()) {
-    if (!file_.rewind()) return PollResult::Failed;
-    offset_ = 0;
-    firstBytes_.clear();
-    lastBytes_.clear();
+  }
+  if (wasCutShort()) {
+    if (!file_.seekTo(0)) return closeUnlessKept(PollResult::Failed);
+    startFile(identity_);
     ++startOvers_;
     reader.startOver();
   }
-  return readToEnd(reader);
+  return closeUnlessKept(readToEnd(reader));
 }
 
-bool Follower::openFile() {
-  if (!file_.open(path_)) return false;
-  identity_ = file_.identity();
+void Follower::startFile(FileIdentity identity) {
+  identity_ = identity;
+  known_ = true;
   offset_ = 0;
   firstBytes_.clear();
   lastBytes_.clear();
-  return true;
+}
+
+PollResult Follower::closeUnlessKept(PollResult result) {
+  if (!sourceStaysOpenBetweenPolls()) file_.close();
+  return result;
 }
 
 bool Follower::wasReplaced() const {

@@ -6,7 +6,8 @@
 // everything new in blocks. A replaced file's last bytes are read from the old file before the
 // new one is opened; a cut-short file is read again from its beginning. The reader is told of
 // every new start (FollowReader::startOver), so that it drops an unfinished line and does not
-// write a record twice.
+// write a record twice. Where the file cannot stay open between polls (files.h), each poll opens
+// it again and goes on from where the last one ended when it is the same file.
 #pragma once
 
 #include <cstdint>
@@ -49,7 +50,8 @@ class Follower {
 
  private:
   PollResult readToEnd(FollowReader& reader);
-  bool openFile();
+  void startFile(FileIdentity identity);
+  PollResult closeUnlessKept(PollResult result);
   bool wasReplaced() const;
   bool wasCutShort();
   void rememberEdges(std::string_view block);
@@ -57,7 +59,8 @@ class Follower {
 
   std::string path_;
   SourceFile file_;
-  FileIdentity identity_;
+  FileIdentity identity_;  // of the file being read (valid when known_)
+  bool known_ = false;
   bool openedBefore_ = false;
   int64_t offset_ = 0;
   int64_t startOvers_ = 0;

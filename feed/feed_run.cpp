@@ -3,15 +3,14 @@
 #include "feed/feed_run.h"
 
 #include <chrono>
-#include <filesystem>
 #include <memory>
 #include <string>
 
 #include "feed/alert_launch.h"
 #include "feed/alerts.h"
 #include "feed/converter.h"
-#include "feed/kept_records.h"
 #include "feed/files.h"
+#include "feed/kept_records.h"
 #include "feed/follower.h"
 #include "feed/line_splitter.h"
 #include "feed/stop_signal.h"
@@ -40,6 +39,8 @@ class SpotFeed : public FollowReader {
     kept_ = kept;
     appending_ = appending;
   }
+  // The clock for the kept records' window, read once per poll.
+  void setNow(int64_t nowUtcMinutes) { now_ = nowUtcMinutes; }
 
   void bytes(std::string_view block) override {
     splitter_.feed(block, [this](std::string_view line, bool overlong) { takeLine(line, overlong); });
@@ -90,12 +91,6 @@ class SpotFeed : public FollowReader {
     }
     if (pending_.size() >= writeBytes) flush();
   }
-
- public:
-  // The clock for the kept records' window, read once per poll.
-  void setNow(int64_t nowUtcMinutes) { now_ = nowUtcMinutes; }
-
- private:
 
   LineSplitter splitter_;
   Converter converter_;

@@ -4,6 +4,7 @@
 // starting. Runs the real program (resource use read with wait4). Prints figures; asserts
 // nothing.
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -19,7 +20,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-#include <signal.h>
 
 #include "feed/kept_records.h"
 
@@ -46,18 +46,30 @@ void writeDecoderLog(const std::string& path, long lines) {
     const int kind = pick(random);
     const char* frequency = frequencies[i % 4];
     if (kind < 3) {
-      std::snprintf(line, sizeof line, "20%02d%02d_%02d%02d00    14.074 Rx FT8    -12  0.1 1234 CQ K1ABC FN42\n", month, day, hour, min);
+      std::snprintf(line, sizeof line,
+                    "20%02d%02d_%02d%02d00    14.074 Rx FT8    -12  0.1 1234 CQ K1ABC FN42\n",
+                    month, day, hour, min);
     } else if (kind < 50) {
-      std::snprintf(line, sizeof line, "20%02d%02d %02d%02d %3d  0.32  %s  K%dAB FN%02d 37     0  0.49  1  1    0  0   6     1   477\n",
-                    month, day, hour, min, snr(random), frequency, call(random) % 10, call(random) % 100);
+      std::snprintf(line, sizeof line,
+                    "20%02d%02d %02d%02d %3d  0.32  %s  K%dAB FN%02d 37     0  0.49  1  1    0  0  "
+                    " 6     1   477\n",
+                    month, day, hour, min, snr(random), frequency, call(random) % 10,
+                    call(random) % 100);
     } else if (kind < 90) {
-      std::snprintf(line, sizeof line, "20%02d%02d %02d%02d   4 %3d  0.32   %s  W%dXYZ EM%02d 23     0     1    0    1  472  0\n",
-                    month, day, hour, min, snr(random), frequency, call(random) % 10, call(random) % 100);
+      std::snprintf(line, sizeof line,
+                    "20%02d%02d %02d%02d   4 %3d  0.32   %s  W%dXYZ EM%02d 23     0     1    0    "
+                    "1  472  0\n",
+                    month, day, hour, min, snr(random), frequency, call(random) % 10,
+                    call(random) % 100);
     } else if (kind < 95) {
-      std::snprintf(line, sizeof line, "20%02d%02d %02d%02d %3d  0.54   %s  <N%dAUM> EM70EM 27       0  0.62  1  1    0  0   1     1   655\n",
+      std::snprintf(line, sizeof line,
+                    "20%02d%02d %02d%02d %3d  0.54   %s  <N%dAUM> EM70EM 27       0  0.62  1  1    "
+                    "0  0   1     1   655\n",
                     month, day, hour, min, snr(random), frequency, call(random) % 10);
     } else {
-      std::snprintf(line, sizeof line, "20%02d%02d %02d%02d %3d  0.54   %s  AJ%dS/1 33               0  0.45  1  1    0  0   4     1   420\n",
+      std::snprintf(line, sizeof line,
+                    "20%02d%02d %02d%02d %3d  0.54   %s  AJ%dS/1 33               0  0.45  1  1    "
+                    "0  0   4     1   420\n",
                     month, day, hour, min, snr(random), frequency, call(random) % 10);
     }
     out << line;
@@ -97,7 +109,8 @@ RunFigures runOnce(const std::string& source, const std::string& spotLog,
   const auto start = std::chrono::steady_clock::now();
   pid_t pid = 0;
   RunFigures figures;
-  if (posix_spawn(&pid, pointers[0], &actions, nullptr, pointers.data(), environ) != 0) return figures;
+  if (posix_spawn(&pid, pointers[0], &actions, nullptr, pointers.data(), environ) != 0)
+    return figures;
   posix_spawn_file_actions_destroy(&actions);
   int status = 0;
   struct rusage usage {};
@@ -127,7 +140,8 @@ void measureAlertLatency(const std::filesystem::path& folder) {
   const std::string spotLog = (folder / "spots.log").string();
   fs::remove(spotLog);
   std::ofstream(source, std::ios::binary) << decodeNow("K0OLD");
-  std::ofstream(folder / "Ferlang.SET", std::ios::binary) << "spots.log\r\nK1AAA\r\nK2BBB\r\nK3CCC\r\nK4DDD\r\nK5EEE\r\n";
+  std::ofstream(folder / "Ferlang.SET", std::ios::binary)
+      << "spots.log\r\nK1AAA\r\nK2BBB\r\nK3CCC\r\nK4DDD\r\nK5EEE\r\n";
   // The folder is the current one: touch makes its files there ("--": the SNR is no option).
   std::filesystem::current_path(folder);
   const pid_t feed = startFeed({"--alert", "touch --", source, spotLog});
@@ -143,15 +157,18 @@ void measureAlertLatency(const std::filesystem::path& folder) {
            std::chrono::steady_clock::now() - appended < std::chrono::seconds(5)) {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    latencies.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - appended).count());
+    latencies.push_back(
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - appended).count());
   }
   kill(feed, SIGTERM);
   waitpid(feed, nullptr, 0);
   std::sort(latencies.begin(), latencies.end());
   double sum = 0;
   for (double latency : latencies) sum += latency;
-  std::printf("alert latency (append to command run, poll 1 s), 5 alerts: min %.3f s, mean %.3f s, max %.3f s\n",
-              latencies.front(), sum / 5, latencies.back());
+  std::printf(
+      "alert latency (append to command run, poll 1 s), 5 alerts: min %.3f s, mean %.3f s, max "
+      "%.3f s\n",
+      latencies.front(), sum / 5, latencies.back());
 }
 
 // One replace cycle of --keep-hours with `records` kept records: write, flush, rename.
@@ -166,11 +183,13 @@ void measureReplaceCycle(const std::filesystem::path& folder, long records) {
   for (int run = 0; run < 3; ++run) {
     const auto start = std::chrono::steady_clock::now();
     std::string error;
-    if (!kept.replaceSpotLog(spotLog, now, error)) std::printf("replace failed: %s\n", error.c_str());
-    best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    if (!kept.replaceSpotLog(spotLog, now, error))
+      std::printf("replace failed: %s\n", error.c_str());
+    best = std::min(
+        best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
   }
-  std::printf("--keep-hours replace cycle with %7ld kept records (%5.1f MB): best of 3 %.4f s\n", records,
-              static_cast<double>(std::filesystem::file_size(spotLog)) / 1e6, best);
+  std::printf("--keep-hours replace cycle with %7ld kept records (%5.1f MB): best of 3 %.4f s\n",
+              records, static_cast<double>(std::filesystem::file_size(spotLog)) / 1e6, best);
 }
 
 }  // namespace
@@ -193,11 +212,12 @@ int main() {
       peak = std::max(peak, figures.peakKib);
       status = figures.status;
     }
-    std::printf("ferlang-feed --once, %7ld lines (%5.1f MB): best of 3 %.3f s = %.0f lines/s, "
-                "peak memory %ld KiB, exit status %d, spot log %.1f MB\n",
-                lines, static_cast<double>(std::filesystem::file_size(source)) / 1e6, best,
-                static_cast<double>(lines) / best, peak, status,
-                static_cast<double>(std::filesystem::file_size(spotLog)) / 1e6);
+    std::printf(
+        "ferlang-feed --once, %7ld lines (%5.1f MB): best of 3 %.3f s = %.0f lines/s, "
+        "peak memory %ld KiB, exit status %d, spot log %.1f MB\n",
+        lines, static_cast<double>(std::filesystem::file_size(source)) / 1e6, best,
+        static_cast<double>(lines) / best, peak, status,
+        static_cast<double>(std::filesystem::file_size(spotLog)) / 1e6);
   }
   {
     // --keep-hours on the 10^6-line file (35 days of decodes): 24 hours kept, and all kept.
@@ -206,10 +226,11 @@ int main() {
     for (const char* hours : {"24", "100000"}) {
       std::filesystem::remove(spotLog);
       const RunFigures figures = runOnce(source, spotLog, {"--keep-hours", hours});
-      std::printf("ferlang-feed --once --keep-hours %6s, 1000000 lines: %.3f s, peak memory %ld KiB, "
-                  "exit status %d, spot log %.1f MB\n",
-                  hours, figures.seconds, figures.peakKib, figures.status,
-                  static_cast<double>(std::filesystem::file_size(spotLog)) / 1e6);
+      std::printf(
+          "ferlang-feed --once --keep-hours %6s, 1000000 lines: %.3f s, peak memory %ld KiB, "
+          "exit status %d, spot log %.1f MB\n",
+          hours, figures.seconds, figures.peakKib, figures.status,
+          static_cast<double>(std::filesystem::file_size(spotLog)) / 1e6);
     }
   }
   measureReplaceCycle(folder, 28800);    // 24 hours of a busy band (40 decodes per cycle)

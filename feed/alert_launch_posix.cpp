@@ -42,7 +42,8 @@ bool AlertLauncher::start(const std::vector<std::string>& argv, std::string& err
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
   pid_t pid = 0;
   // posix_spawnp reports a failed exec as its result and never falls back to a shell.
-  const int result = posix_spawnp(&pid, arguments[0], nullptr, &attributes, arguments.data(), environ);
+  const int result =
+      posix_spawnp(&pid, arguments[0], nullptr, &attributes, arguments.data(), environ);
   posix_spawnattr_destroy(&attributes);
   if (result != 0) {
     error = std::strerror(result);

@@ -18,7 +18,8 @@ void Alerter::refreshWatchedCalls() {
   const bool read = watched_.refresh();
   if (!read && !settingsUnreadable_) {
     err_ << "ferlang-feed: cannot read the settings file " << watched_.path()
-         << "; alerts wait until it can be read\n" << std::flush;
+         << "; alerts wait until it can be read\n"
+         << std::flush;
   }
   settingsUnreadable_ = !read;
 }
@@ -37,7 +38,8 @@ std::vector<std::string> Alerter::commandArguments(const Decode& decode, TimeOfD
 AlertOutcome Alerter::decode(const Decode& decode, TimeOfDay time, Clock::time_point now) {
   if (!watched_.watches(decode.call)) return AlertOutcome::NotWatched;
   const auto last = lastAlert_.find(decode.call);
-  if (last != lastAlert_.end() && now - last->second < std::chrono::minutes(options_.everyMinutes)) {
+  if (last != lastAlert_.end() &&
+      now - last->second < std::chrono::minutes(options_.everyMinutes)) {
     return AlertOutcome::Held;
   }
   lastAlert_[std::string(decode.call)] = now;
@@ -45,7 +47,8 @@ AlertOutcome Alerter::decode(const Decode& decode, TimeOfDay time, Clock::time_p
   if (options_.command.empty()) {
     soundBell_();
     out_ << "ferlang-feed: heard " << argv[0] << " at " << argv[1] << ", " << argv[2] << " dB, "
-         << argv[3] << " MHz\n" << std::flush;
+         << argv[3] << " MHz\n"
+         << std::flush;
     return AlertOutcome::Announced;
   }
   std::string error;

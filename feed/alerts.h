@@ -38,7 +38,8 @@ class Alerter {
  public:
   using Clock = std::chrono::steady_clock;
   // Starts a program with an argument vector; false with the reason when it cannot.
-  using StartProgram = std::function<bool(const std::vector<std::string>& argv, std::string& error)>;
+  using StartProgram =
+      std::function<bool(const std::vector<std::string>& argv, std::string& error)>;
   // Sounds the default alert.
   using SoundBell = std::function<void()>;
 

@@ -21,12 +21,12 @@
 namespace feed {
 
 struct FeedCounts {
-  int64_t records = 0;         // records written
-  int64_t otherMode = 0;       // rows of other modes
-  int64_t ownTransmission = 0; // the station's own transmissions
-  int64_t unreadable = 0;      // lines that parse as nothing (overlong ones included)
-  int64_t outsideBand = 0;     // decodes outside the band asked for
-  int64_t alreadyWritten = 0;  // decodes read again after the log started over
+  int64_t records = 0;          // records written
+  int64_t otherMode = 0;        // rows of other modes
+  int64_t ownTransmission = 0;  // the station's own transmissions
+  int64_t unreadable = 0;       // lines that parse as nothing (overlong ones included)
+  int64_t outsideBand = 0;      // decodes outside the band asked for
+  int64_t alreadyWritten = 0;   // decodes read again after the log started over
   int64_t skipped() const { return otherMode + ownTransmission + unreadable; }
 };
 

@@ -34,11 +34,11 @@ struct Decode {
   int day = 0;
   int hour = 0;  // UTC, as the decoder wrote it
   int minute = 0;
-  int snr = 0;                   // dB, whole number
-  std::string_view frequency;    // MHz, the text as the decoder wrote it
-  double frequencyMhz = 0;       // the same, as a number (for the band filter)
-  std::string_view call;         // angle brackets of a resolved hashed call removed
-  std::string_view locator;      // empty for "CALL POWER"
+  int snr = 0;                 // dB, whole number
+  std::string_view frequency;  // MHz, the text as the decoder wrote it
+  double frequencyMhz = 0;     // the same, as a number (for the band filter)
+  std::string_view call;       // angle brackets of a resolved hashed call removed
+  std::string_view locator;    // empty for "CALL POWER"
   int powerDbm = 0;
 };
 

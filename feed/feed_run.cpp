@@ -10,8 +10,8 @@
 #include "feed/alerts.h"
 #include "feed/converter.h"
 #include "feed/files.h"
-#include "feed/kept_records.h"
 #include "feed/follower.h"
+#include "feed/kept_records.h"
 #include "feed/line_splitter.h"
 #include "feed/stop_signal.h"
 
@@ -43,7 +43,8 @@ class SpotFeed : public FollowReader {
   void setNow(int64_t nowUtcMinutes) { now_ = nowUtcMinutes; }
 
   void bytes(std::string_view block) override {
-    splitter_.feed(block, [this](std::string_view line, bool overlong) { takeLine(line, overlong); });
+    splitter_.feed(block,
+                   [this](std::string_view line, bool overlong) { takeLine(line, overlong); });
   }
 
   void startOver() override {
@@ -168,8 +169,8 @@ int convertOnce(Session& session) {
   feed.finish();
   if (!feed.flush()) return reportWriteFailure(options, feed.writeError(), session.err);
   if (session.kept && !session.replaceSpotLog()) return exitFailure;
-  session.out << "ferlang-feed: " << describeCounts(feed.converter().counts(), {options.band, false})
-              << '\n';
+  session.out << "ferlang-feed: "
+              << describeCounts(feed.converter().counts(), {options.band, false}) << '\n';
   return exitOk;
 }
 
@@ -225,8 +226,7 @@ int follow(Session& session) {
     sleepUnlessStopped(pollMs);
   }
   if (!feed.flush()) return reportWriteFailure(options, feed.writeError(), err);
-  out << "ferlang-feed: stopped; " << describeCounts(feed.converter().counts(), described)
-      << '\n';
+  out << "ferlang-feed: stopped; " << describeCounts(feed.converter().counts(), described) << '\n';
   return exitOk;
 }
 

@@ -27,9 +27,10 @@ int64_t KeptRecords::cutoff(int64_t nowUtcMinutes) const {
 void KeptRecords::dropOld(int64_t nowUtcMinutes) {
   if (records_.empty()) return;
   const int64_t oldest = cutoff(nowUtcMinutes);
-  records_.erase(std::remove_if(records_.begin(), records_.end(),
-                                [oldest](const Record& record) { return record.utcMinutes < oldest; }),
-                 records_.end());
+  records_.erase(
+      std::remove_if(records_.begin(), records_.end(),
+                     [oldest](const Record& record) { return record.utcMinutes < oldest; }),
+      records_.end());
 }
 
 bool KeptRecords::replaceSpotLog(const std::string& spotLogPath, int64_t nowUtcMinutes,
@@ -39,8 +40,7 @@ bool KeptRecords::replaceSpotLog(const std::string& spotLogPath, int64_t nowUtcM
   for (const Record& record : records_) contents_ += record.text;
   // A name of our own in the same folder, so that the rename stays within one file system.
   const std::string temporary = spotLogPath + ".ferlang-feed.tmp";
-  if (!writeWholeFile(temporary, contents_, error) ||
-      !replaceFile(temporary, spotLogPath, error)) {
+  if (!writeWholeFile(temporary, contents_, error) || !replaceFile(temporary, spotLogPath, error)) {
     removeFile(temporary);
     return false;
   }

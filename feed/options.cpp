@@ -14,9 +14,7 @@ bool takesValue(const std::string& option) {
          option == "--keep-hours";
 }
 
-bool isOption(const std::string& argument) {
-  return argument.size() > 1 && argument[0] == '-';
-}
+bool isOption(const std::string& argument) { return argument.size() > 1 && argument[0] == '-'; }
 
 // The file names among arguments[from...] (values of options not counted).
 size_t fileNamesFrom(const std::vector<std::string>& arguments, size_t from) {

@@ -19,11 +19,11 @@
 namespace feed {
 
 struct FeedOptions {
-  bool once = false;         // convert what is there, then end
-  std::optional<Band> band;  // keep only decodes in this band
-  bool localTime = false;    // local time of day instead of the decoder's UTC
-  std::string source;        // the decoder log
-  std::string spotLog;       // the spot log written
+  bool once = false;                      // convert what is there, then end
+  std::optional<Band> band;               // keep only decodes in this band
+  bool localTime = false;                 // local time of day instead of the decoder's UTC
+  std::string source;                     // the decoder log
+  std::string spotLog;                    // the spot log written
   bool alert = false;                     // alert when a watched call is heard
   std::vector<std::string> alertCommand;  // COMMAND's words; empty: beep and print
   int alertEveryMinutes = 30;             // at most one alert per call within this period

@@ -21,7 +21,8 @@ void sleepUnlessStopped(int delayMs) {
   // Short slices: a stop ends the sleep within 50 ms without any wake-up machinery.
   constexpr int sliceMs = 50;
   for (int slept = 0; slept < delayMs && !stopRequested(); slept += sliceMs) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(delayMs - slept < sliceMs ? delayMs - slept : sliceMs));
+    std::this_thread::sleep_for(
+        std::chrono::milliseconds(delayMs - slept < sliceMs ? delayMs - slept : sliceMs));
   }
 }
 

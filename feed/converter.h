@@ -1,0 +1,80 @@
+// Decoder log lines into spot-log records: parse, filter by band, skip what was already
+// written, format. Keeps the counts the feed reports.
+//
+// Never a record twice in one run: when the decoder log starts again from its beginning
+// (truncated or replaced), the lines are read again, and a decode is taken only when it is
+// newer than the newest one written so far, or of that same minute and not yet written
+// (decoders append in time order; the records of the newest minute are remembered for this,
+// so memory stays flat).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+
+#include "feed/bands.h"
+#include "feed/decode_line.h"
+#include "feed/spot_record.h"
+
+namespace feed {
+
+struct FeedCounts {
+  int64_t records = 0;          // records written
+  int64_t otherMode = 0;        // rows of other modes
+  int64_t ownTransmission = 0;  // the station's own transmissions
+  int64_t unreadable = 0;       // lines that parse as nothing (overlong ones included)
+  int64_t outsideBand = 0;      // decodes outside the band asked for
+  int64_t alreadyWritten = 0;   // decodes read again after the log started over
+  int64_t skipped() const { return otherMode + ownTransmission + unreadable; }
+};
+
+struct ConverterOptions {
+  std::optional<Band> band;  // keep only decodes in this band
+  bool localTime = false;    // write the local time of day instead of UTC
+};
+
+class Converter {
+ public:
+  explicit Converter(ConverterOptions options) : options_(options) {}
+
+  // Converts one line (without its LF). When it gives a record, appends the record to `out`
+  // and returns true; `lastDecode()` then describes it until the next call. One thread.
+  bool convertLine(std::string_view line, std::string& out);
+
+  // Counts a line that was too long to be kept.
+  void countOverlongLine() { ++counts_.unreadable; }
+
+  // The decoder log starts again from its beginning: from here on, skip what was written.
+  void startOver();
+
+  const Decode& lastDecode() const { return last_; }
+  TimeOfDay lastTime() const { return lastTime_; }
+  int64_t lastUtcMinutes() const { return lastMinutes_; }
+  const FeedCounts& counts() const { return counts_; }
+
+ private:
+  bool alreadyWritten(int64_t minutes, std::string_view record) const;
+  void remember(int64_t minutes, std::string_view record);
+
+  ConverterOptions options_;
+  LocalTimeConverter localTime_;
+  FeedCounts counts_;
+  Decode last_;
+  TimeOfDay lastTime_;
+  int64_t lastMinutes_ = 0;
+
+  // The newest minute written and its records.
+  int64_t newestMinutes_ = INT64_MIN;
+  std::unordered_set<std::string> newestRecords_;
+  // After the log started over: what counts as written already.
+  bool startedOver_ = false;
+  int64_t replayMinutes_ = INT64_MIN;
+  std::unordered_set<std::string> replayRecords_;
+};
+
+// One line describing the counts, for the end of a conversion and the minute reports.
+std::string describeCounts(const FeedCounts& counts, const ConverterOptions& options);
+
+}  // namespace feed

@@ -1,5 +1,36 @@
-// Ferlang: the runtime owns the process and runs the spot plotter on ProgramThread.
+// Ferlang: the runtime owns the process and runs the spot plotter on ProgramThread. The
+// command line may instead ask for a picture without a window, the usage or the version.
+#include <cstdio>
+#include <string>
+
+#include "app/command_line.h"
 #include "app/main_program.h"
+#include "app/snapshot/snapshot.h"
 #include "runtime/system/runtime_main.h"
 
-int main(int argc, char** argv) { rt::runtimeMain(argc, argv, app::mainProgram); }
+namespace {
+
+int printAndEnd(std::FILE* stream, const std::string& text, int status) {
+  std::fputs(text.c_str(), stream);
+  return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  app::CommandLine line = app::parseCommandLine(argc, argv);
+  if (line.action == app::Action::Refuse) {
+    return printAndEnd(stderr, "ferlang: " + line.problem + "\n", 2);
+  }
+  if (line.action == app::Action::ShowHelp) return printAndEnd(stdout, app::usageText(), 0);
+  if (line.action == app::Action::ShowVersion) return printAndEnd(stdout, app::versionText(), 0);
+  if (!line.folder.empty()) {
+    const std::string problem = app::folderProblem(line.folder);
+    if (!problem.empty()) return printAndEnd(stderr, "ferlang: " + problem + "\n", 2);
+  }
+  if (line.action == app::Action::WriteSnapshot) {
+    app::runSnapshot({line.folder, line.snapshotPath, line.everyMinutes});
+  }
+  const int runtimeArgc = static_cast<int>(line.runtimeArguments.size()) - 1;
+  rt::runtimeMain(runtimeArgc, line.runtimeArguments.data(), app::mainProgram, line.folder);
+}

@@ -66,6 +66,10 @@ void startUp(rt::Steps& steps, PlotterState& s) {
   insertItem(steps, s, 79, "Edit setup file", s.editItemId);
   insertItem(steps, s, 92, "Help", s.helpItemId);
   steps(106, [&] { rt::setMenu(s.windowHandle, s.menuHandle); });
+  prepareChartScreen(steps, s);
+}
+
+void prepareChartScreen(rt::Steps& steps, PlotterState& s) {
   steps(108, [&] {
     rt::setScreenMode(12, 0, 0, 0, 0, rt::kGivenMode);
     rt::clearScreen(0, 0, 0);
@@ -83,6 +87,16 @@ void startUp(rt::Steps& steps, PlotterState& s) {
 void refreshPass(rt::Steps& steps, PlotterState& s) {
   pollItem(steps, s, 121, s.editItemId, s.editItem, "Ferlang.set");
   pollItem(steps, s, 130, s.helpItemId, s.helpItem, "Ferlang Help.txt");
+  countPassAndRedraw(steps, s);
+  steps(295, [&] { rt::assignString(s.keyText, rt::readKey()); });
+  if (steps.when(296, [&] { return rt::stringsEqual(s.keyText, rt::charString(27)) != 0; })) {
+    rt::endProgram();
+  }
+  steps(298, [&] { rt::delaySeconds(0.1); });
+  steps(299, [&] { rt::closeFile(1); });
+}
+
+void countPassAndRedraw(rt::Steps& steps, PlotterState& s) {
   steps(142, [&] { ++s.cycleCount; });
   if (steps.when(143, [&] { return s.cycleCount == 100; })) {
     readSettings(steps, s);
@@ -92,12 +106,6 @@ void refreshPass(rt::Steps& steps, PlotterState& s) {
     steps(241, [&] { s.cycleCount = 0; });
     rereadSpotLog(steps, s);
   }
-  steps(295, [&] { rt::assignString(s.keyText, rt::readKey()); });
-  if (steps.when(296, [&] { return rt::stringsEqual(s.keyText, rt::charString(27)) != 0; })) {
-    rt::endProgram();
-  }
-  steps(298, [&] { rt::delaySeconds(0.1); });
-  steps(299, [&] { rt::closeFile(1); });
 }
 
 void mainProgram() {

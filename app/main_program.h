@@ -16,8 +16,16 @@ void mainProgram();
 // Start-up: title, menu bar, screen mode and palette (lines 14 to 113).
 void startUp(rt::Steps& steps, PlotterState& s);
 
+// The end of start-up: the 640 x 480 screen mode, its palette and the chart's geometry (lines
+// 108 to 113). Also what a picture drawn without a window starts from.
+void prepareChartScreen(rt::Steps& steps, PlotterState& s);
+
 // One pass: menu polls, the redraw and re-read every 100th pass, the key check, the 0.1 s wait
 // and the closing of file 1 (lines 121 to 299).
 void refreshPass(rt::Steps& steps, PlotterState& s);
+
+// The pass's count and, every 100th pass, the settings, the chart frame and the whole spot log
+// drawn again (lines 142 to 285). File 1 stays open for line 299.
+void countPassAndRedraw(rt::Steps& steps, PlotterState& s);
 
 }  // namespace app

@@ -1,6 +1,8 @@
 #include "runtime/system/runtime_main.h"
 
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <thread>
 
 #include "runtime/core/clock.h"
@@ -43,16 +45,30 @@ void programThread() {
 
 }  // namespace
 
-void runtimeMain(int argc, char** argv, MainProgram mainProgram) {
-  // Without a display nothing is started: one line on standard error and status 1.
-  const std::string problem = displayProblem(argc, argv);
-  if (!problem.empty()) endProcessWithError(problem);
-  enterProgramFolder();
+void enterWorkingFolder(const std::string& folder) {
+  if (folder.empty()) {
+    enterProgramFolder();
+    return;
+  }
+  std::error_code error;
+  std::filesystem::current_path(folder, error);
+  if (error) endProcessWithError("cannot use the folder \"" + folder + "\": " + error.message());
+}
+
+void prepareRuntime() {
   resetLowMemory();
   initStringEngine();  // static storage and the permanent strings
   setTimeBase(alignToWallClockSecond());
-  readKeyboardAtStart();
   initScreen();  // default palettes and the 80 x 25 text screen
+}
+
+void runtimeMain(int argc, char** argv, MainProgram mainProgram, const std::string& folder) {
+  // Without a display nothing is started: one line on standard error and status 1.
+  const std::string problem = displayProblem(argc, argv);
+  if (!problem.empty()) endProcessWithError(problem);
+  enterWorkingFolder(folder);
+  prepareRuntime();
+  readKeyboardAtStart();
 
   programEntry = mainProgram;
   startDetached(programThread);

@@ -9,11 +9,23 @@
 // RuntimeLoopThread's exit sequence with status 0.
 #pragma once
 
+#include <string>
+
 namespace rt {
 
 using MainProgram = void (*)();
 
-// Main thread, from main(); never returns. `mainProgram` must end with endProgram().
-[[noreturn]] void runtimeMain(int argc, char** argv, MainProgram mainProgram);
+// Main thread, from main(); never returns. `mainProgram` must end with endProgram(). `folder`,
+// when given, becomes the current directory instead of the program's own folder.
+[[noreturn]] void runtimeMain(int argc, char** argv, MainProgram mainProgram,
+                              const std::string& folder = {});
+
+// Makes `folder` the current directory, or the program's own folder when `folder` is empty;
+// ends the process with status 1 and one line on standard error when it cannot. Start-up.
+void enterWorkingFolder(const std::string& folder);
+
+// Prepares the runtime for a program without starting any thread or window: memory, strings,
+// the clock and the screen (default palettes and the 80 x 25 text screen). Start-up, once.
+void prepareRuntime();
 
 }  // namespace rt

@@ -1,7 +1,8 @@
 // The Windows build of the spot plotter under Wine, in a real window on the test's X display:
 // the chart pixel for pixel as the Linux build draws it, the native menu bar and its items
 // opening Notepad while the chart keeps refreshing, an error dialog, keys, full screen and the
-// close box. Without a window manager, a Wine window is an X window holding the menu bar and
+// close box; and the demo log's chart drawn without a window, as the Linux build draws it.
+// Without a window manager, a Wine window is an X window holding the menu bar and
 // the client area, named by the window's title; the client area is read below the menu bar.
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
@@ -9,7 +10,10 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <functional>
+#include <numeric>
 #include <string>
 #include <thread>
 #include <utility>
@@ -17,6 +21,7 @@
 
 #include "runtime/screen/glyph_tables.h"
 #include "tests/e2e-windows/wine_program.h"
+#include "tests/e2e/png_picture.h"
 #include "tests/e2e/process.h"
 #include "tests/e2e/x11_test.h"
 #include "tools/x11_driver/x11_driver.h"
@@ -224,6 +229,33 @@ TEST_F(WinePlotterTest, TwoSpotLogDrawsTheSameChartAsTheLinuxBuildPixelForPixel)
   x11driver::sendClose(display, window);
   EXPECT_EQ(e2e::waitForExit(pid, 10000), 0);
   pid = 0;
+}
+
+// The demo log's chart drawn without a window by both builds: every pixel the same.
+TEST_F(WinePlotterTest, TheDemoLogSnapshotIsTheLinuxBuildsPixelForPixel) {
+  e2e::TempProgram linuxProgram{FERLANG_BINARY};
+  for (const std::string& folder : {program.folder(), linuxProgram.folder()}) {
+    for (const char* asset : {"Ferlang.SET", "wspr-demo.log"}) {
+      std::filesystem::copy_file(std::string(FERLANG_ASSETS) + "/" + asset, folder + "/" + asset);
+    }
+  }
+  e2e::FinishedRun linuxRun =
+      e2e::runWithDisplay(linuxProgram.path(), linuxProgram.folder(), nullptr, 20000, {"--snapshot", "chart.png"});
+  ASSERT_EQ(linuxRun.status, 0) << linuxRun.standardError;
+  pid = e2e::startUnderWine(program.path(), program.folder(), {"--snapshot", "chart.png"});
+  EXPECT_EQ(e2e::waitForExit(pid, 60000), 0);
+  pid = 0;
+
+  const x11driver::Picture linuxPicture = e2e::readPng(linuxProgram.folder() + "/chart.png");
+  const x11driver::Picture windowsPicture = e2e::readPng(program.folder() + "/chart.png");
+  ASSERT_EQ(linuxPicture.pixels.size(), static_cast<size_t>(kWidth * kHeight));
+  ASSERT_EQ(windowsPicture.pixels.size(), linuxPicture.pixels.size());
+  const auto differing = std::inner_product(linuxPicture.pixels.begin(), linuxPicture.pixels.end(),
+                                            windowsPicture.pixels.begin(), 0L, std::plus<>(),
+                                            std::not_equal_to<>());
+  std::printf("demo log: %ld of %d pixels differ between the Linux and Windows pictures\n", differing,
+              kWidth * kHeight);
+  EXPECT_EQ(differing, 0L);
 }
 
 TEST_F(WinePlotterTest, HelpOpensNotepadOnceWhileTheChartKeepsRefreshing) {

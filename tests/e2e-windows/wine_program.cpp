@@ -57,12 +57,16 @@ bool prepareWine() {
 
 void endWinePrograms() { runWineTool({"wineserver", "-k"}); }
 
-pid_t startUnderWine(const std::string& exe, const std::string& workingFolder) {
+pid_t startUnderWine(const std::string& exe, const std::string& workingFolder,
+                     const std::vector<std::string>& arguments) {
+  std::vector<char*> argv{const_cast<char*>("wine64"), const_cast<char*>(exe.c_str())};
+  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
   pid_t pid = fork();
   if (pid == 0) {
     setWineEnvironment();
     if (chdir(workingFolder.c_str()) != 0) _exit(127);
-    execlp("wine64", "wine64", exe.c_str(), static_cast<char*>(nullptr));
+    execvp("wine64", argv.data());
     _exit(127);
   }
   return pid;

@@ -23,9 +23,11 @@ bool prepareWine();
 // program, after the last test.
 void endWinePrograms();
 
-// Starts `exe` under wine64 with `workingFolder` as its current directory. Returns the pid of
-// the Wine process, which is the Windows program's: its exit status is the program's.
-pid_t startUnderWine(const std::string& exe, const std::string& workingFolder);
+// Starts `exe` with `arguments` under wine64 with `workingFolder` as its current directory.
+// Returns the pid of the Wine process, which is the Windows program's: its exit status is the
+// program's.
+pid_t startUnderWine(const std::string& exe, const std::string& workingFolder,
+                     const std::vector<std::string>& arguments = {});
 
 // The top-level windows whose name contains `part`.
 std::vector<Window> windowsNamedWith(Display* display, const std::string& part);

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <thread>
+#include <vector>
 
 namespace e2e {
 
@@ -28,11 +29,25 @@ TempProgram::~TempProgram() {
   std::filesystem::remove_all(folder_, ignored);
 }
 
-pid_t startProgram(const std::string& path, const std::string& workingFolder) {
+namespace {
+
+// The program's name, then the arguments: an argv for execv (its strings are the caller's).
+std::vector<char*> argumentVector(const std::string& path, const std::vector<std::string>& arguments) {
+  std::vector<char*> argv{const_cast<char*>(path.c_str())};
+  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+  return argv;
+}
+
+}  // namespace
+
+pid_t startProgram(const std::string& path, const std::string& workingFolder,
+                   const std::vector<std::string>& arguments) {
+  std::vector<char*> argv = argumentVector(path, arguments);
   pid_t pid = fork();
   if (pid == 0) {
     if (chdir(workingFolder.c_str()) != 0) _exit(127);
-    execl(path.c_str(), path.c_str(), static_cast<char*>(nullptr));
+    execv(path.c_str(), argv.data());
     _exit(127);
   }
   return pid;
@@ -54,8 +69,10 @@ int waitForExit(pid_t pid, int timeoutMs) {
 }
 
 FinishedRun runWithDisplay(const std::string& path, const std::string& workingFolder,
-                           const char* display, int timeoutMs) {
+                           const char* display, int timeoutMs,
+                           const std::vector<std::string>& arguments) {
   FinishedRun run;
+  std::vector<char*> argv = argumentVector(path, arguments);
   int errorPipe[2];
   if (pipe2(errorPipe, O_CLOEXEC) != 0) return run;
   pid_t pid = fork();
@@ -66,7 +83,7 @@ FinishedRun runWithDisplay(const std::string& path, const std::string& workingFo
     } else {
       setenv("DISPLAY", display, 1);
     }
-    execl(path.c_str(), path.c_str(), static_cast<char*>(nullptr));
+    execv(path.c_str(), argv.data());
     _exit(127);
   }
   close(errorPipe[1]);

@@ -4,6 +4,7 @@
 #include <sys/types.h>
 
 #include <string>
+#include <vector>
 
 namespace e2e {
 
@@ -22,8 +23,10 @@ class TempProgram {
   std::string folder_, path_;
 };
 
-// Starts `path` with `workingFolder` as its current directory. Returns the child's pid.
-pid_t startProgram(const std::string& path, const std::string& workingFolder);
+// Starts `path` with `arguments` and `workingFolder` as its current directory. Returns the
+// child's pid.
+pid_t startProgram(const std::string& path, const std::string& workingFolder,
+                   const std::vector<std::string>& arguments = {});
 
 // Waits up to `timeoutMs` for the child to end. Returns its exit status, -1 when it was killed
 // by a signal, or -2 on timeout (the child is then killed).
@@ -40,7 +43,8 @@ struct FinishedRun {
 // removed from its environment when `display` is null; collects its standard error and waits up
 // to `timeoutMs` for it to end (on timeout it is killed and the status is -2).
 FinishedRun runWithDisplay(const std::string& path, const std::string& workingFolder,
-                           const char* display, int timeoutMs);
+                           const char* display, int timeoutMs,
+                           const std::vector<std::string>& arguments = {});
 
 // True while the child has not ended (it is not reaped).
 bool isRunning(pid_t pid);

@@ -18,10 +18,11 @@ fail() {
   exit 2
 }
 
-# --help and --version need no folder, and a folder the user names is theirs to fill.
+# --help and --version need no folder, and a folder the user names is theirs to fill (the
+# plotter itself refuses the --folder=DIR spelling with its usual message).
 for argument in "$@"; do
   case $argument in
-    --help | --version | --folder | --folder=*) exec "$program" "$@" ;;
+    --help | -h | --version | --folder | --folder=*) exec "$program" "$@" ;;
   esac
 done
 

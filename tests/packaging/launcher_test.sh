@@ -103,7 +103,7 @@ check "empty XDG_DATA_HOME ignored" [ "$record" = "$(lines --folder "$work/home4
 # Options that need no folder, and a folder the user names, pass through untouched.
 home=$work/home5
 mkdir -p "$home"
-for arguments in "--help" "--version" "--folder|/some/where" "--folder=/some/where" \
+for arguments in "--help" "-h" "--version" "--folder|/some/where" "--folder=/some/where" \
   "--snapshot|x.png|--folder|/some/where"; do
   IFS='|' read -r -a argv <<<"$arguments"
   start "$home" - "${argv[@]}"

@@ -34,6 +34,8 @@ TEST_F(CloseRaceTest, CloseAtRandomMomentsOfTheFirstTwoSecondsEndsWithStatus0In5
   std::mt19937 random(std::random_device{}());
   int clean = 0;
   for (int run = 0; run < 50; ++run) {
+    // Else the search by title could find the last run's window and send the close to it.
+    ASSERT_TRUE(noWindowTitled(kTitle)) << "run " << run << ": the last run's window stays";
     pid = e2e::startProgram(program.path(), program.folder());
     Window window = x11driver::findWindow(display, kTitle, 5000);
     ASSERT_NE(window, 0u) << "run " << run;

@@ -75,6 +75,7 @@ TEST_F(CommandLineTest, TheSnapshotWithoutADisplayIsTheWindowsPicturePixelForPix
   ASSERT_EQ(expected.height, 480);
 
   // The window, started elsewhere with the same folder, draws the same chart.
+  ASSERT_TRUE(noWindowTitled(kTitle));
   pid = e2e::startProgram(program.path(), "/tmp", {"--folder", settings});
   Window window = x11driver::findWindow(display, kTitle, 10000);
   ASSERT_NE(window, 0u);

@@ -37,6 +37,7 @@ class PlotterWindowTest : public e2e::X11Test {
 
   // Starts the plotter and waits until its chart is drawn; returns its window.
   Window startAndWaitForChart() {
+    if (!noWindowTitled(kTitle)) return 0;
     pid = e2e::startProgram(program.path(), "/tmp");
     Window window = x11driver::findWindow(display, kTitle, 10000);
     if (window == 0) return 0;

@@ -35,6 +35,18 @@ class X11Test : public ::testing::Test {
     return false;
   }
 
+  // Waits up to five seconds until no window carries `title`. The X server destroys an ended
+  // program's window only once it has seen the program's connection close, so a search by
+  // title right after an earlier run could find that run's window.
+  bool noWindowTitled(const char* title) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (x11driver::findWindow(display, title, 0) != 0) {
+      if (std::chrono::steady_clock::now() > deadline) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+  }
+
   Display* display = nullptr;
   pid_t pid = 0;  // the program under test; 0 once it has been waited for
 };

@@ -6,41 +6,16 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "tests/support/temp_folder.h"
+
 namespace feed::testing {
 
-// A fresh folder under the system's temporary folder, removed with its contents.
-class TempFolder {
- public:
-  TempFolder() {
-    std::random_device seed;
-    std::mt19937_64 random(seed());
-    const std::filesystem::path base = std::filesystem::temp_directory_path();
-    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
-      const std::filesystem::path candidate = base / ("ferlang-feed-" + std::to_string(random()));
-      std::error_code error;
-      if (std::filesystem::create_directory(candidate, error)) path_ = candidate.string();
-    }
-    if (path_.empty()) ADD_FAILURE() << "cannot make a temporary folder";
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-
-  const std::string& path() const { return path_; }
-  std::string file(std::string_view name) const { return path_ + "/" + std::string(name); }
-
- private:
-  std::string path_;
-};
+using TempFolder = support::TempFolder;
 
 inline void writeFile(const std::string& path, std::string_view bytes) {
   std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

@@ -168,6 +168,12 @@ class X11Dialog {
   // Name, class, fixed size, close protocol and the hints that ask a window manager (when there
   // is one) to treat the window as a dialog kept above the others and to give it the focus.
   void describeWindow(int x, int y) {
+    // The message as text, for screen readers and test drivers that cannot read the picture.
+    // It is set before the name, so that whoever finds the window by its name finds the text.
+    Atom message = XInternAtom(display_, "FERLANG_MESSAGE", False);
+    XChangeProperty(display_, window_, message, XA_STRING, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(text_.data()), textLength(text_));
+
     std::string name(caption_);
     XStoreName(display_, window_, name.c_str());
 
@@ -204,11 +210,6 @@ class X11Dialog {
                       XInternAtom(display_, "_NET_WM_STATE_MODAL", False)};
     XChangeProperty(display_, window_, state, XA_ATOM, 32, PropModeReplace,
                     reinterpret_cast<unsigned char*>(states), 2);
-
-    // The message as text, for screen readers and test drivers that cannot read the picture.
-    Atom message = XInternAtom(display_, "FERLANG_MESSAGE", False);
-    XChangeProperty(display_, window_, message, XA_STRING, 8, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(text_.data()), textLength(text_));
   }
 
   void takeFocus() {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "runtime/core/errors.h"
+#include "runtime/screen/cell_records.h"
 #include "runtime/screen/palette.h"
 
 namespace rt {
@@ -175,6 +176,7 @@ int32_t createSurfaceWith(int32_t width, int32_t height, int32_t mode, uint8_t* 
     std::memset(pixels, 0, bytes);
   }
   if (s.isText) fillBlankCells(s);
+  createCellRecords(s);
   return index;
 }
 
@@ -235,6 +237,7 @@ void freeSurface(int32_t index) {
   if (s == nullptr) return;
   if (s->ownership & kOwnsPixels) std::free(s->pixels);
   if (s->ownership & kOwnsPalette) std::free(s->palette);
+  freeCellRecords(*s);
   // A memory-block lock would be released here; this system creates none.
   *s = ImageSurface{};
   table.freeList.push_back(index);
@@ -252,6 +255,8 @@ void resetPalette(ImageSurface& surface) {
 }
 
 void setSurfaceFont(int32_t font, ImageSurface& s) {
+  // Recorded cells are laid out in the old font's rows.
+  revealAllCells(s);
   s.font = font;
   s.cursorRow = 1;
   s.cursorColumn = 1;
@@ -284,6 +289,7 @@ void writePixel(int32_t x, int32_t y, uint32_t color) {
   ImageSurface& s = *writeSurface();
   size_t at = static_cast<size_t>(y) * s.width + static_cast<size_t>(x);
   if (s.bytesPerPixel == 1) {
+    revealCells(s, x, y, x, y);
     storeSharedByte(s.pixels + at, static_cast<uint8_t>(color & s.colorMask));
     return;
   }

@@ -21,6 +21,8 @@
 
 namespace rt {
 
+struct CellRecords;
+
 // Bits of ImageSurface::ownership.
 inline constexpr uint32_t kOwnsPalette = 1;
 inline constexpr uint32_t kIsScreenPage = 2;
@@ -51,6 +53,7 @@ struct ImageSurface {
   SharedField<uint8_t> cursorLastLine{0};
   uint8_t* pixels = nullptr;  // width x height x bytesPerPixel bytes, row-major, no padding;
                               // shared with the frame builder (shared_raster.h)
+  CellRecords* cells = nullptr;  // glyphs not yet drawn into pixels (cell_records.h); owned
   uint32_t ownership = 0;     // kOwnsPalette | kIsScreenPage | kOwnsPixels
   uint32_t* palette = nullptr;  // 256 entries 0xAARRGGBB, shared; none on 32-bit surfaces
   int32_t transparentColor = -1;

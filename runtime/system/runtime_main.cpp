@@ -15,6 +15,7 @@
 #include "runtime/platform/process_exit.h"
 #include "runtime/platform/program_folder.h"
 #include "runtime/platform/x87_precision.h"
+#include "runtime/screen/cell_records.h"
 #include "runtime/screen/screen_mode.h"
 #include "runtime/system/runtime_threads.h"
 
@@ -53,6 +54,9 @@ void runtimeMain(int argc, char** argv, MainProgram mainProgram) {
   setTimeBase(alignToWallClockSecond());
   readKeyboardAtStart();
   initScreen();  // default palettes and the 80 x 25 text screen
+  // Only the frame builder and the program's own operations look at the screen from here on,
+  // and both see recorded cells: opaque text is recorded instead of drawn.
+  setCellRecording(true);
 
   programEntry = mainProgram;
   startDetached(programThread);

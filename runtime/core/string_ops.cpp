@@ -5,6 +5,7 @@
 // length shrinks), since the temporary is about to die anyway. A range that covers the whole
 // operand returns the operand itself.
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -101,7 +102,15 @@ RtString* charString(int32_t code) {
 
 RtString* spaces(int32_t n) {
   if (errorIsPending()) return emptyTemporary();
-  RtString* s = newString(std::max(n, 0), true);
+  // Short runs, which are nearly always printed at once, are read-only temporaries over one
+  // constant run of blanks: no heap text is made and filled only to be freed again.
+  static constexpr auto kBlanks = [] {
+    std::array<char, 256> blanks{};
+    blanks.fill(' ');
+    return blanks;
+  }();
+  if (n <= static_cast<int32_t>(kBlanks.size())) return newStringFromText(kBlanks.data(), std::max(n, 0));
+  RtString* s = newString(n, true);
   if (s->length > 0) std::memset(s->text, ' ', static_cast<size_t>(s->length));
   return s;
 }

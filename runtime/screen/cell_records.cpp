@@ -55,6 +55,23 @@ bool recordsGlyphs(const ImageSurface& s) {
          (s.font == 8 || s.font == 14 || s.font == 16);
 }
 
+size_t recordCellRun(CellRecords& cells, int32_t column, int32_t row, uint32_t colours,
+                     const uint8_t* codes, size_t count, bool stopAtControl) {
+  uint32_t* slot = cells.words.get() + static_cast<size_t>(row) * static_cast<size_t>(cells.columns) +
+                   static_cast<size_t>(column);
+  size_t taken = 0;
+  int32_t added = 0;  // cells that held no record before
+  for (; taken < count; ++taken) {
+    const uint8_t code = codes[taken];
+    if (code < 32 && stopAtControl) break;
+    added += slot[taken] == 0;
+    std::atomic_ref<uint32_t>(slot[taken]).store(colours | code, std::memory_order_relaxed);
+  }
+  cells.inRow[row] = static_cast<uint16_t>(cells.inRow[row] + added);
+  cells.recorded += added;
+  return taken;
+}
+
 void revealCellsIn(ImageSurface& s, int64_t x1, int64_t y1, int64_t x2, int64_t y2) {
   CellRecords* cells = s.cells;
   if (cells == nullptr || cells->recorded == 0) return;

@@ -77,6 +77,12 @@ inline void recordCell(CellRecords& cells, int32_t column, int32_t row, uint32_t
   std::atomic_ref<uint32_t>(slot).store(word, std::memory_order_relaxed);
 }
 
+// Records the cells of up to `count` codes from (column, row) along the row, each as `colours`
+// with its code, and stops before the first code below 32 when `stopAtControl`. The cells must
+// lie inside the table. Returns how many were recorded. ProgramThread.
+size_t recordCellRun(CellRecords& cells, int32_t column, int32_t row, uint32_t colours,
+                     const uint8_t* codes, size_t count, bool stopAtControl);
+
 // Draws every recorded cell that touches pixels x1..x2, y1..y2 (inclusive; any values, clamped
 // to the surface) into the pixels and forgets it. ProgramThread.
 void revealCellsIn(ImageSurface& surface, int64_t x1, int64_t y1, int64_t x2, int64_t y2);

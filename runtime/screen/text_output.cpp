@@ -102,15 +102,10 @@ size_t recordRun(ImageSurface& s, const uint8_t* codes, size_t count) {
   const int row = s.cursorRow - 1, column = s.cursorColumn - 1;
   if (row < 0 || row >= s.height / cellHeight || column < 0 || column >= cells.columns) return 0;
   // A glyph on the last column may wrap or hold the cursor: putCharacter decides that.
-  const size_t room = static_cast<size_t>(cells.columns - 1 - column);
+  const size_t room = std::min(count, static_cast<size_t>(cells.columns - 1 - column));
   const uint32_t colours = cellWord(0, static_cast<uint8_t>(s.foreColor & s.colorMask),
                                     static_cast<uint8_t>(s.backColor & s.colorMask), cellHeight);
-  size_t taken = 0;
-  for (; taken < count && taken < room; ++taken) {
-    const uint8_t code = codes[taken];
-    if (code < 32 && !passThrough) break;
-    recordCell(cells, column + static_cast<int32_t>(taken), row, colours | code);
-  }
+  const size_t taken = recordCellRun(cells, column, row, colours, codes, room, !passThrough);
   s.cursorColumn = static_cast<int16_t>(s.cursorColumn + static_cast<int>(taken));
   return taken;
 }

@@ -130,8 +130,10 @@ TEST_F(ConcurrentFrameBuilderTest, Mode12DrawingDuringPassesEndsWithTheExactPict
 // over recorded cells, scrolling and palette changes while the builder loads cell words and
 // pixels. The last frame must equal the picture of the same drawing done step by step.
 TEST_F(ConcurrentFrameBuilderTest, Mode12RecordedCellsDuringPassesEndWithTheStepByStepPicture) {
-  const auto drawing = [] {
+  // `pause` runs every 500 records: the threaded run lets the builder make passes there.
+  const auto drawing = [](const auto& pause) {
     for (int record = 0; record < 3000; ++record) {
+      if (record % 500 == 0) pause();
       locateCursor(29, 19, 0, 0, 0, kLocateRow | kLocateColumn);
       printString(literalString(std::string(56, ' ')), 0);
       locateCursor(29, 19, 0, 0, 0, kLocateRow | kLocateColumn);
@@ -150,7 +152,7 @@ TEST_F(ConcurrentFrameBuilderTest, Mode12RecordedCellsDuringPassesEndWithTheStep
   };
   initScreen();
   setScreenMode(12, 0, 0, 0, 0, kGivenMode);
-  drawing();  // glyphs drawn at once: the reference
+  drawing([] {});  // glyphs drawn at once: the reference
   const ImageSurface& reference = *visibleSurface();
   std::vector<uint32_t> expected(640 * 480);
   for (size_t i = 0; i < expected.size(); ++i) expected[i] = reference.palette[reference.pixels[i]];
@@ -159,7 +161,7 @@ TEST_F(ConcurrentFrameBuilderTest, Mode12RecordedCellsDuringPassesEndWithTheStep
   initScreen();
   setScreenMode(12, 0, 0, 0, 0, kGivenMode);
   setCellRecording(true);
-  EXPECT_GE(buildWhileDrawing(drawing), 1);
+  EXPECT_GE(buildWhileDrawing([&] { drawing([this] { waitForTwoPasses(); }); }), 1);
   setCellRecording(false);
   ASSERT_GT(visibleSurface()->cells->recorded, 0) << "nothing was recorded";
   const DisplayFrame& frame = shown();

@@ -182,38 +182,6 @@ int32_t createSurfaceWith(int32_t width, int32_t height, int32_t mode, uint8_t* 
 
 }  // namespace
 
-int fontWidth(int32_t font) {
-  switch (font) {
-    case 8:
-    case 14:
-    case 16: return 8;
-    case 9:
-    case 15:
-    case 17: return 16;
-    default: return 0;
-  }
-}
-
-int fontHeight(int32_t font) {
-  switch (font) {
-    case 8:
-    case 9: return 8;
-    case 14:
-    case 15: return 14;
-    case 16:
-    case 17: return 16;
-    default: return 0;
-  }
-}
-
-int fontFlags(int32_t font) { return fontHeight(font) != 0 ? 16 : 0; }
-
-TextGrid textGrid(const ImageSurface& s) {
-  if (s.isText) return {s.width, s.height};
-  int w = fontWidth(s.font), h = fontHeight(s.font);
-  return {w != 0 ? s.width / w : s.width, h != 0 ? s.height / h : 0};
-}
-
 void resetSurfaceTable() {
   for (int32_t i = 2; i < table.used; ++i) freeSurface(i);
   table = SurfaceTableState{};

@@ -1,5 +1,6 @@
 // Glyph cells: drawing one character cell into a surface, and the attribute byte of text cells.
-// Internal to the text output (text_output.h is the public side). ProgramThread.
+// Internal to the text output (text_output.h is the public side) and the cell records.
+// ProgramThread, except recordedGlyphRows, which the frame builder also uses (any thread).
 #pragma once
 
 #include <cstdint>

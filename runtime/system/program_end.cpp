@@ -15,7 +15,7 @@ namespace {
 
 // Prints the prompt on the last text row of the visible screen, which becomes the print window.
 void showPrompt() {
-  // The program's picture is final: its recorded cells become pixels.
+  // The program's picture is final: its recorded cells, and then the prompt's, become pixels.
   if (ImageSurface* written = writeSurface()) revealAllCells(*written);
   setWriteSurface(visibleSurfaceIndex());
   ImageSurface* screen = writeSurface();
@@ -24,6 +24,7 @@ void showPrompt() {
   setTextViewport(lastRow, lastRow);
   printString(literalString(""), 1);  // clears the row
   printString(literalString("Press any key to continue"), 0);
+  revealAllCells(*screen);
 }
 
 }  // namespace

@@ -204,6 +204,15 @@ const Case kCases[] = {
        t.printAt(1, 1, "wide");
      },
      false},
+    {"mode change with recorded cells, then text in the 8x8 font of mode 13",
+     [](CellRecordsTest& t) {
+       t.printAt(3, 3, "freed with the old screen");
+       setScreenMode(13, 0, 0, 0, 0, kGivenMode);
+       t.printAt(2, 2, "mode 13");
+       setPixel(20, 9, 4, kPixelColor);
+       t.printAt(25, 30, "last row");
+     },
+     true},
     {"colours change between prints; tabs between cells; a line held at the edge",
      [](CellRecordsTest& t) {
        for (int color = 0; color < 16; ++color) {

@@ -39,29 +39,6 @@ RtString* cutRange(RtString* s, int32_t offset, int32_t length) {
 
 int32_t clampCount(int32_t n, int32_t length) { return std::clamp(n, 0, length); }
 
-// Places to try from which a search skips ahead by the text's last byte instead of looking
-// for the first byte with memchr: a list of call signs holds the first letter of a call
-// everywhere, and each of those places cost a memchr and a memcmp.
-constexpr int32_t kSkipSearchFrom = 64;
-
-// The 1-based position of the first `t` (tLength >= 2) in `text` at 0-based places
-// at..lastStart, or 0. Horspool's search: the byte under the window's last place decides how
-// far the window may move without passing a match.
-int32_t skipSearch(const char* text, int32_t at, int32_t lastStart, const char* t, int32_t tLength) {
-  std::array<uint8_t, 256> skip;
-  const auto longest = static_cast<uint8_t>(std::min(tLength, 255));  // shorter skips stay safe
-  skip.fill(longest);
-  for (int32_t i = 0; i < tLength - 1; ++i) {
-    skip[static_cast<uint8_t>(t[i])] = static_cast<uint8_t>(std::min(tLength - 1 - i, 255));
-  }
-  const auto last = static_cast<uint8_t>(t[tLength - 1]);
-  while (at <= lastStart) {
-    const auto under = static_cast<uint8_t>(text[at + tLength - 1]);
-    if (under == last && std::memcmp(text + at, t, static_cast<size_t>(tLength - 1)) == 0) return at + 1;
-    at += skip[under];
-  }
-  return 0;
-}
 
 }  // namespace
 
@@ -190,11 +167,15 @@ int32_t findIn(int32_t start, const RtString* s, const RtString* t) {
   if (tLength == 0) return start;
   if (int64_t{start} - 1 + tLength > sLength) return 0;
 
-  const int32_t lastStart = sLength - tLength;  // 0-based last place where t still fits
   int32_t at = start - 1;
-  if (tLength >= 2 && lastStart - at >= kSkipSearchFrom) {
-    return skipSearch(s->text, at, lastStart, t->text, tLength);
-  }
+#if defined(__GLIBC__)
+  // glibc's memmem skips through the text by byte pairs; a list of call signs holds a call's
+  // first letter almost everywhere, and the memchr and memcmp below would stop at each one.
+  const void* found =
+      memmem(s->text + at, static_cast<size_t>(sLength - at), t->text, static_cast<size_t>(tLength));
+  return found == nullptr ? 0 : static_cast<int32_t>(static_cast<const char*>(found) - s->text) + 1;
+#else
+  const int32_t lastStart = sLength - tLength;  // 0-based last place where t still fits
   while (at <= lastStart) {
     const void* hit = std::memchr(s->text + at, static_cast<unsigned char>(t->text[0]),
                                   static_cast<size_t>(lastStart - at + 1));
@@ -204,6 +185,7 @@ int32_t findIn(int32_t start, const RtString* s, const RtString* t) {
     ++at;
   }
   return 0;
+#endif
 }
 
 int32_t stringsEqual(const RtString* a, const RtString* b) {

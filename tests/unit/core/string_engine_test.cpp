@@ -210,8 +210,8 @@ TEST_F(StringEngineTest, FindIn_ReportsTheFirstPositionAtOrAfterStart) {
   }
 }
 
-// Long texts take a skipping search: it must find the same first place as a plain search, on
-// small alphabets full of near matches, with bytes above 127, and with the text's last bytes.
+// Long texts, where the search skips ahead: it must find the same first place as a plain
+// search, on small alphabets full of near matches, with bytes above 127 and zero bytes.
 TEST_F(StringEngineTest, FindIn_LongTextsAgreeWithAPlainSearch) {
   std::mt19937 random(12);
   const std::string alphabets[] = {"ab", "abc", "KWN1 ", std::string("\0\xff\x80z", 4)};

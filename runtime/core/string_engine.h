@@ -85,7 +85,7 @@ RtString* concatStrings(RtString* a, RtString* b);
 // One byte `code`; outside 0..255 raises error 5 and gives an empty temporary.
 RtString* charString(int32_t code);
 // `n` blanks; a negative `n` counts as 0.
-RtString* spaces(int32_t n);
+RtString* spaces(int32_t n);  // up to 256 blanks: a read-only temporary over constant text
 // The first / last `n` bytes of `s` (`n` limited to the length, negative counts as 0).
 RtString* leftOf(RtString* s, int32_t n);
 RtString* rightOf(RtString* s, int32_t n);

@@ -5,6 +5,7 @@
 // length shrinks), since the temporary is about to die anyway. A range that covers the whole
 // operand returns the operand itself.
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -37,6 +38,7 @@ RtString* cutRange(RtString* s, int32_t offset, int32_t length) {
 }
 
 int32_t clampCount(int32_t n, int32_t length) { return std::clamp(n, 0, length); }
+
 
 }  // namespace
 
@@ -101,7 +103,15 @@ RtString* charString(int32_t code) {
 
 RtString* spaces(int32_t n) {
   if (errorIsPending()) return emptyTemporary();
-  RtString* s = newString(std::max(n, 0), true);
+  // Short runs, which are nearly always printed at once, are read-only temporaries over one
+  // constant run of blanks: no heap text is made and filled only to be freed again.
+  static constexpr auto kBlanks = [] {
+    std::array<char, 256> blanks{};
+    blanks.fill(' ');
+    return blanks;
+  }();
+  if (n <= static_cast<int32_t>(kBlanks.size())) return newStringFromText(kBlanks.data(), std::max(n, 0));
+  RtString* s = newString(n, true);
   if (s->length > 0) std::memset(s->text, ' ', static_cast<size_t>(s->length));
   return s;
 }
@@ -157,8 +167,15 @@ int32_t findIn(int32_t start, const RtString* s, const RtString* t) {
   if (tLength == 0) return start;
   if (int64_t{start} - 1 + tLength > sLength) return 0;
 
-  const int32_t lastStart = sLength - tLength;  // 0-based last place where t still fits
   int32_t at = start - 1;
+#if defined(__GLIBC__)
+  // glibc's memmem skips through the text by byte pairs; a list of call signs holds a call's
+  // first letter almost everywhere, and the memchr and memcmp below would stop at each one.
+  const void* found =
+      memmem(s->text + at, static_cast<size_t>(sLength - at), t->text, static_cast<size_t>(tLength));
+  return found == nullptr ? 0 : static_cast<int32_t>(static_cast<const char*>(found) - s->text) + 1;
+#else
+  const int32_t lastStart = sLength - tLength;  // 0-based last place where t still fits
   while (at <= lastStart) {
     const void* hit = std::memchr(s->text + at, static_cast<unsigned char>(t->text[0]),
                                   static_cast<size_t>(lastStart - at + 1));
@@ -168,6 +185,7 @@ int32_t findIn(int32_t start, const RtString* s, const RtString* t) {
     ++at;
   }
   return 0;
+#endif
 }
 
 int32_t stringsEqual(const RtString* a, const RtString* b) {

@@ -6,6 +6,8 @@
 #include "runtime/core/shared_flags.h"
 #include "runtime/core/display_pause.h"
 #include "runtime/platform/message_box.h"
+#include "runtime/screen/cell_records.h"
+#include "runtime/screen/glyph_draw.h"
 #include "runtime/screen/image_surface.h"
 #include "runtime/screen/shared_raster.h"
 
@@ -51,15 +53,45 @@ bool FrameBuilder::snapshotUnchanged(const ImageSurface& s, size_t bytes, int pa
          sharedBytesEqual(s.pixels, pixelSnapshot_.data(), bytes);
 }
 
+// Loads the surface's recorded cell words into liveRecords_ (before any pixel is read, see
+// cell_records.h); true when they differ from those of the last converted frame.
+bool FrameBuilder::loadRecordedCells(const ImageSurface& s) {
+  const CellRecords* cells = s.cells;
+  const size_t count = cells == nullptr ? 0 : static_cast<size_t>(cells->columns) * static_cast<size_t>(cells->rows);
+  liveRecords_.resize(count);
+  for (size_t i = 0; i < count; ++i) liveRecords_[i] = loadCellWord(*cells, i);
+  return liveRecords_ != recordSnapshot_;
+}
+
+// Draws the recorded cells of liveRecords_ over the converted frame, in the colours of the
+// palette snapshot, as drawRecordedCell would have drawn them into the pixels.
+void FrameBuilder::drawRecordedCells(DisplayFrame& frame, const ImageSurface& s) const {
+  if (liveRecords_.empty()) return;
+  const auto columns = static_cast<size_t>(s.cells->columns);
+  for (size_t i = 0; i < liveRecords_.size(); ++i) {
+    const uint32_t word = liveRecords_[i];
+    if (word == 0) continue;
+    const int rows = cellRows(word);
+    const uint8_t* glyph = recordedGlyphRows(rows, cellCode(word));
+    const uint32_t fore = paletteSnapshot_[cellFore(word)], back = paletteSnapshot_[cellBack(word)];
+    uint32_t* line = frame.pixels + (i / columns) * static_cast<size_t>(rows) * s.width + (i % columns) * 8;
+    for (int r = 0; r < rows; ++r, line += s.width, glyph += 8) {
+      for (int c = 0; c < 8; ++c) line[c] = glyph[c] != 0 ? fore : back;
+    }
+  }
+}
+
 FrameBuilder::Outcome FrameBuilder::convertIndexed(DisplayFrame& frame, const ImageSurface& s) {
   size_t n = static_cast<size_t>(s.width) * s.height;
   int paletteLength = 1 << s.bitsPerPixel;
   loadPalette(s, paletteLength);
+  const bool recordsChanged = loadRecordedCells(s);
   if (n != pixelSnapshot_.size()) {
     pixelSnapshot_.assign(n, 0);  // a new size: nothing to compare with
   } else if (forceFrameRebuild.load(std::memory_order_relaxed) == 0) {
     if (displayOrder.softwareScreen == 0) return Outcome::Discard;
-    if (previousFrameValid.load(std::memory_order_relaxed) == 1 && snapshotUnchanged(s, n, paletteLength)) {
+    if (previousFrameValid.load(std::memory_order_relaxed) == 1 && !recordsChanged &&
+        snapshotUnchanged(s, n, paletteLength)) {
       return Outcome::Discard;
     }
   }
@@ -70,6 +102,8 @@ FrameBuilder::Outcome FrameBuilder::convertIndexed(DisplayFrame& frame, const Im
   const uint32_t* lookup = paletteSnapshot_.data();
   uint32_t* to = frame.pixels;
   for (size_t i = 0; i < n; ++i) to[i] = lookup[from[i]];
+  drawRecordedCells(frame, s);
+  recordSnapshot_.swap(liveRecords_);
   return Outcome::Publish;
 }
 

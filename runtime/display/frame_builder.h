@@ -7,6 +7,10 @@
 // surface is read once) and published in the FrameRing. Text screens redraw only the cells
 // that changed into a copy of the previous frame. ProgramThread draws meanwhile: every read of
 // the live pixels, palette and cursor goes through shared_raster.h.
+//
+// Text cells that ProgramThread recorded instead of drawing (cell_records.h) are part of the
+// picture: a pass loads the cell words first (acquire), then the pixels, and draws the recorded
+// cells over the converted frame. The cell words join the pixels and palette in the change test.
 #pragma once
 
 #include <array>
@@ -46,11 +50,15 @@ class FrameBuilder {
   Outcome convertText(DisplayFrame& frame, const ImageSurface& s, uint32_t frameCounter);
   void loadPalette(const ImageSurface& s, int paletteLength);
   bool snapshotUnchanged(const ImageSurface& s, size_t bytes, int paletteLength) const;
+  bool loadRecordedCells(const ImageSurface& s);
+  void drawRecordedCells(DisplayFrame& frame, const ImageSurface& s) const;
 
   std::vector<uint8_t> pixelSnapshot_;
   std::array<uint32_t, 256> paletteSnapshot_{};
   std::array<uint32_t, 256> livePalette_{};  // the palette as this pass shows it
   std::vector<uint8_t> liveCells_;           // text screens: the cells this pass draws from
+  std::vector<uint32_t> liveRecords_;        // graphics screens: recorded cell words of this pass
+  std::vector<uint32_t> recordSnapshot_;     // and of the last converted frame
   // Text screens: the cursor and blink phase drawn into the last published frame, and that
   // frame's order so that its pixels can be found again.
   int32_t lastCursorRow_ = 0, lastCursorColumn_ = 0;

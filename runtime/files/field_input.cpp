@@ -428,10 +428,19 @@ void skipToFieldEnd(int32_t slotIndex, int c) {
   skipToFieldEnd(reader, c);
 }
 
-void inputStringField(int32_t fileNumber, std::string& target) {
-  if (errorIsPending() || fileNumber < 0) return;
+namespace {
+
+// What reading a string field did to its target.
+enum class StringRead {
+  Untouched,  // nothing read (a read failed, or no string can hold the field)
+  Emptied,    // past the end of the data: the target becomes empty (error 62 is raised)
+  Read,       // the value is in workingField()
+};
+
+StringRead readStringField(int32_t fileNumber) {
+  if (errorIsPending() || fileNumber < 0) return StringRead::Untouched;
   const int32_t index = inputSlot(fileNumber);
-  if (index < 0) return;
+  if (index < 0) return StringRead::Untouched;
   FieldReader reader(index);
   std::string& field = workingField();
   field.clear();
@@ -439,11 +448,10 @@ void inputStringField(int32_t fileNumber, std::string& target) {
   int c;
   do c = reader.next();
   while (c == ' ' || c == '\t');
-  if (c == kReadFailed) return;
+  if (c == kReadFailed) return StringRead::Untouched;
   if (c == kEndOfData) {
-    target.clear();
     raiseError(62);
-    return;
+    return StringRead::Emptied;
   }
   if (c == '"') {
     c = reader.scanUntil(kClosingQuote, &field);  // kept exactly, blanks included
@@ -458,11 +466,11 @@ void inputStringField(int32_t fileNumber, std::string& target) {
   if (c == kFieldTooLong) {
     // No string can hold the value: out of string memory, as for a concatenation that long.
     raiseError(512);
-    return;
+    return StringRead::Untouched;
   }
   // The terminator; after a closing quote, everything up to it is dropped.
   for (;;) {
-    if (c == kReadFailed) return;
+    if (c == kReadFailed) return StringRead::Untouched;
     if (c == '\r' || c == '\n') {
       consumeLineEnd(reader, c);
       break;
@@ -470,14 +478,29 @@ void inputStringField(int32_t fileNumber, std::string& target) {
     if (c == ',' || c == kEndOfData) break;
     c = reader.scanUntil(kFieldEnds, nullptr);
   }
-  target.swap(field);
+  return StringRead::Read;
+}
+
+}  // namespace
+
+void inputStringField(int32_t fileNumber, std::string& target) {
+  switch (readStringField(fileNumber)) {
+    case StringRead::Untouched: return;
+    case StringRead::Emptied: target.clear(); return;
+    case StringRead::Read: target.swap(workingField()); return;
+  }
 }
 
 void inputStringField(int32_t fileNumber, RtString* target) {
-  if (errorIsPending() || fileNumber < 0 || target == nullptr) return;
-  static std::string value;  // ProgramThread only; its storage is reused
-  value.assign(target->view());
-  inputStringField(fileNumber, value);
+  if (target == nullptr) return;
+  // The value goes from the working field straight into the target: no copy of the old value
+  // and no string of our own in between.
+  std::string_view value;
+  switch (readStringField(fileNumber)) {
+    case StringRead::Untouched: return;
+    case StringRead::Emptied: break;
+    case StringRead::Read: value = workingField(); break;
+  }
   if (value == target->view()) return;
   // The read itself may have raised 62 after emptying the field; its assignment still
   // belongs to the read, so it is made with the error set aside for a moment.

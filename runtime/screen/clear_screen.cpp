@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "runtime/core/errors.h"
+#include "runtime/screen/cell_records.h"
 #include "runtime/screen/draw_line.h"
 #include "runtime/screen/glyph_draw.h"
 #include "runtime/screen/image_surface.h"
@@ -33,6 +34,7 @@ void clearPixels(ImageSurface& s, int64_t x1, int64_t y1, int64_t x2, int64_t y2
   x2 = std::min<int64_t>(x2, s.width - 1);
   y2 = std::min<int64_t>(y2, s.height - 1);
   if (x1 > x2 || y1 > y2) return;
+  revealCells(s, x1, y1, x2, y2);
   const auto columns = static_cast<size_t>(x2 - x1 + 1);
   for (int64_t y = y1; y <= y2; ++y) {
     const size_t at = static_cast<size_t>(y) * s.width + static_cast<size_t>(x1);
@@ -48,6 +50,7 @@ void clearWholeSurface(ImageSurface& s, uint32_t fill) {
   if (s.isText) {
     clearCells(s, 1, s.height, fill);
   } else if (s.bytesPerPixel == 1) {
+    revealAllCells(s);
     fillSharedBytes(s.pixels, static_cast<uint8_t>(fill), static_cast<size_t>(s.width) * s.height);
   } else {
     clearPixels(s, 0, 0, s.width - 1, s.height - 1, fill);

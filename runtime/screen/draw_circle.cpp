@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "runtime/core/errors.h"
+#include "runtime/screen/cell_records.h"
 #include "runtime/screen/draw_line.h"
 #include "runtime/screen/draw_pixel.h"
 #include "runtime/screen/image_surface.h"
@@ -47,6 +48,9 @@ struct Arc {
 // ahead of the point being plotted; for full circles that makes no difference.
 void walkQuarters(ImageSurface& surface, int64_t cx, int64_t cy, double r0, double rx, double ry,
                   const Arc& arc, uint32_t color) {
+  // Every point lies within rx + 1, ry + 1 of the centre (rounding of a rotated unit vector).
+  const auto reachX = static_cast<int64_t>(std::ceil(rx)) + 2, reachY = static_cast<int64_t>(std::ceil(ry)) + 2;
+  revealCells(surface, cx - reachX, cy - reachY, cx + reachX, cy + reachY);
   const auto n = static_cast<int64_t>(std::trunc(kTwoPi * r0 / 4 + 0.5));
   // With n = 0 (radius below 0.32) the walk plots its one point and ends before any rotation.
   const double inc = n > 0 ? (kPi / 2) / static_cast<double>(n) : 0;

@@ -8,6 +8,7 @@
 
 #include "runtime/core/errors.h"
 #include "runtime/core/rounding.h"
+#include "runtime/screen/cell_records.h"
 #include "runtime/screen/draw_pixel.h"
 #include "runtime/screen/image_surface.h"
 #include "runtime/screen/shared_raster.h"
@@ -77,6 +78,7 @@ int64_t roundAway(float v) {
 // draw. The rounded minor coordinate is kept within the line's own extent: float error on a very
 // long line must never carry a store outside the clip rectangle.
 void walkLine(ImageSurface& s, const LineEnds& e, uint32_t color, uint32_t pattern) {
+  revealCells(s, std::min(e.x1, e.x2), std::min(e.y1, e.y2), std::max(e.x1, e.x2), std::max(e.y1, e.y2));
   const int64_t dx = std::abs(e.x1 - e.x2), dy = std::abs(e.y1 - e.y2);
   if (dx > dy) {
     const int64_t step = e.x2 >= e.x1 ? 1 : -1;
@@ -109,6 +111,7 @@ void walkLine(ImageSurface& s, const LineEnds& e, uint32_t color, uint32_t patte
 
 // Fills the clamped rectangle x1..x2, y1..y2 (inclusive, inside the surface).
 void fillRows(ImageSurface& s, int64_t x1, int64_t y1, int64_t x2, int64_t y2, uint32_t color) {
+  revealCells(s, x1, y1, x2, y2);
   const auto columns = static_cast<size_t>(x2 - x1 + 1);
   if (s.bytesPerPixel == 1) {
     const auto value = static_cast<uint8_t>(color & s.colorMask);

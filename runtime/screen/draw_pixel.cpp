@@ -3,6 +3,7 @@
 
 #include "runtime/core/errors.h"
 #include "runtime/core/rounding.h"
+#include "runtime/screen/cell_records.h"
 
 namespace rt {
 namespace {
@@ -72,7 +73,28 @@ void setPixel(float x, float y, uint32_t color, int32_t given) {
     }
     if (px < s.viewX1 || px > s.viewX2 || py < s.viewY1 || py > s.viewY2) return;
   }
+  revealCells(s, px, py, px, py);
   storePixel(s, px, py, color);
+}
+
+int64_t readPixel(float x, float y) {
+  if (errorIsPending()) return 0;
+  ImageSurface* surface = readSurface();
+  if (surface == nullptr) return 0;
+  ImageSurface& s = *surface;
+  if (s.isText) {
+    raiseError(5);
+    return 0;
+  }
+  const int64_t px = mapX(s, x), py = mapY(s, y);
+  const bool inside = s.coordMode == 0 ? px >= 0 && px < s.width && py >= 0 && py < s.height
+                                       : px >= s.viewX1 && px <= s.viewX2 && py >= s.viewY1 && py <= s.viewY2;
+  if (!inside) return -1;
+  // A recorded cell's pixels are stale until it is drawn.
+  revealCells(s, px, py, px, py);
+  const size_t at = static_cast<size_t>(py) * s.width + static_cast<size_t>(px);
+  if (s.bytesPerPixel == 1) return s.pixels[at];
+  return reinterpret_cast<const uint32_t*>(s.pixels)[at];
 }
 
 }  // namespace rt

@@ -26,6 +26,12 @@ inline constexpr int32_t kPixelColor = 2;     // otherwise foreColor
 // (modes 1 and 2) nothing is drawn.
 void setPixel(float x, float y, uint32_t color, int32_t given);
 
+// The value of the read surface's pixel at (x, y) in its coordinate mode: the palette index on
+// one-byte surfaces, 0xAARRGGBB on 32-bit ones; -1 outside the surface (mode 0) or the clip
+// rectangle (modes 1 and 2). Error 5 on a text surface. Recorded text cells under the point are
+// drawn first, so the value is what step-by-step drawing left there.
+int64_t readPixel(float x, float y);
+
 // Pixel coordinates of a point in the surface's coordinate mode, for lines and boxes. Mode 2
 // rounds the product and the sum to 32-bit floats before rounding to an integer. Coordinates
 // far beyond any surface saturate at +-2^52, so that a point off to the right never turns into

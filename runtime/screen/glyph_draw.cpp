@@ -9,6 +9,7 @@
 
 #include <cstring>
 
+#include "runtime/screen/cell_records.h"
 #include "runtime/screen/glyph_tables.h"
 #include "runtime/screen/image_surface.h"
 #include "runtime/screen/shared_raster.h"
@@ -140,6 +141,22 @@ void drawTextCell(ImageSurface& s, uint8_t code) {
 
 }  // namespace
 
+const uint8_t* recordedGlyphRows(int cellRows, uint8_t code) {
+  return glyphRows(cellRows == 8 ? 8 : cellRows == 14 ? 14 : 16, code).first;
+}
+
+void drawRecordedCell(ImageSurface& s, int32_t column, int32_t row, uint32_t word) {
+  const int rows = cellRows(word);
+  const GlyphRows glyph{recordedGlyphRows(rows, cellCode(word)), rows};
+  const uint64_t fore = cellFore(word) * kEveryByte, back = cellBack(word) * kEveryByte;
+  uint8_t* line = s.pixels + static_cast<size_t>(row * rows) * s.width + static_cast<size_t>(column) * 8;
+  if (rowsAligned(line, s.width) && drawOpaqueNarrow(line, s.width, glyph, fore, back)) return;
+  for (int r = 0; r < rows; ++r, line += s.width) {
+    const uint64_t g = load8(glyph.first + 8 * r);
+    store8(line, (g & fore) | (~g & back));
+  }
+}
+
 void drawGlyphOn(ImageSurface& s, uint32_t code) {
   const auto byte = static_cast<uint8_t>(code);
   if (s.isText) return drawTextCell(s, byte);
@@ -153,6 +170,13 @@ void drawGlyphOn(ImageSurface& s, uint32_t code) {
   // pixels: the cell is drawn only when it lies wholly inside.
   if (x0 < 0 || y0 < 0 || x0 + (wide ? 16 : 8) > s.width || y0 + glyph.rows > s.height) return;
   if (s.bytesPerPixel == 1) {
+    if (recordsGlyphs(s)) {
+      const auto fore = static_cast<uint8_t>(s.foreColor & s.colorMask);
+      const auto back = static_cast<uint8_t>(s.backColor & s.colorMask);
+      return recordCell(*s.cells, x0 / 8, y0 / glyph.rows, cellWord(byte, fore, back, glyph.rows));
+    }
+    // Drawn at once: a recorded cell here would otherwise cover it later.
+    revealCells(s, x0, y0, x0 + (wide ? 15 : 7), y0 + glyph.rows - 1);
     drawIndexed(s, glyph, x0, y0, wide);
   } else if (s.bytesPerPixel == 4) {
     drawTrueColor(s, glyph, x0, y0, wide);

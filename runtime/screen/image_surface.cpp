@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "runtime/core/errors.h"
+#include "runtime/screen/cell_records.h"
 #include "runtime/screen/palette.h"
 
 namespace rt {
@@ -175,42 +176,11 @@ int32_t createSurfaceWith(int32_t width, int32_t height, int32_t mode, uint8_t* 
     std::memset(pixels, 0, bytes);
   }
   if (s.isText) fillBlankCells(s);
+  createCellRecords(s);
   return index;
 }
 
 }  // namespace
-
-int fontWidth(int32_t font) {
-  switch (font) {
-    case 8:
-    case 14:
-    case 16: return 8;
-    case 9:
-    case 15:
-    case 17: return 16;
-    default: return 0;
-  }
-}
-
-int fontHeight(int32_t font) {
-  switch (font) {
-    case 8:
-    case 9: return 8;
-    case 14:
-    case 15: return 14;
-    case 16:
-    case 17: return 16;
-    default: return 0;
-  }
-}
-
-int fontFlags(int32_t font) { return fontHeight(font) != 0 ? 16 : 0; }
-
-TextGrid textGrid(const ImageSurface& s) {
-  if (s.isText) return {s.width, s.height};
-  int w = fontWidth(s.font), h = fontHeight(s.font);
-  return {w != 0 ? s.width / w : s.width, h != 0 ? s.height / h : 0};
-}
 
 void resetSurfaceTable() {
   for (int32_t i = 2; i < table.used; ++i) freeSurface(i);
@@ -235,6 +205,7 @@ void freeSurface(int32_t index) {
   if (s == nullptr) return;
   if (s->ownership & kOwnsPixels) std::free(s->pixels);
   if (s->ownership & kOwnsPalette) std::free(s->palette);
+  freeCellRecords(*s);
   // A memory-block lock would be released here; this system creates none.
   *s = ImageSurface{};
   table.freeList.push_back(index);
@@ -252,6 +223,8 @@ void resetPalette(ImageSurface& surface) {
 }
 
 void setSurfaceFont(int32_t font, ImageSurface& s) {
+  // Recorded cells are laid out in the old font's rows.
+  revealAllCells(s);
   s.font = font;
   s.cursorRow = 1;
   s.cursorColumn = 1;
@@ -284,6 +257,7 @@ void writePixel(int32_t x, int32_t y, uint32_t color) {
   ImageSurface& s = *writeSurface();
   size_t at = static_cast<size_t>(y) * s.width + static_cast<size_t>(x);
   if (s.bytesPerPixel == 1) {
+    revealCells(s, x, y, x, y);
     storeSharedByte(s.pixels + at, static_cast<uint8_t>(color & s.colorMask));
     return;
   }

@@ -21,6 +21,8 @@
 
 namespace rt {
 
+struct CellRecords;
+
 // Bits of ImageSurface::ownership.
 inline constexpr uint32_t kOwnsPalette = 1;
 inline constexpr uint32_t kIsScreenPage = 2;
@@ -51,6 +53,7 @@ struct ImageSurface {
   SharedField<uint8_t> cursorLastLine{0};
   uint8_t* pixels = nullptr;  // width x height x bytesPerPixel bytes, row-major, no padding;
                               // shared with the frame builder (shared_raster.h)
+  CellRecords* cells = nullptr;  // glyphs not yet drawn into pixels (cell_records.h); owned
   uint32_t ownership = 0;     // kOwnsPalette | kIsScreenPage | kOwnsPixels
   uint32_t* palette = nullptr;  // 256 entries 0xAARRGGBB, shared; none on 32-bit surfaces
   int32_t transparentColor = -1;
@@ -82,14 +85,41 @@ struct TextGrid {
 uint32_t startForeground(int32_t mode);
 uint32_t startBackground(int32_t mode);
 
-// Font metrics of the built-in fonts; width 0 marks a font without fixed width.
-int fontWidth(int32_t font);
-int fontHeight(int32_t font);
-int fontFlags(int32_t font);
+// Font metrics of the built-in fonts; width 0 marks a font without fixed width. Inline: text
+// output asks for them for every printed item.
+inline int fontWidth(int32_t font) {
+  switch (font) {
+    case 8:
+    case 14:
+    case 16: return 8;
+    case 9:
+    case 15:
+    case 17: return 16;
+    default: return 0;
+  }
+}
+
+inline int fontHeight(int32_t font) {
+  switch (font) {
+    case 8:
+    case 9: return 8;
+    case 14:
+    case 15: return 14;
+    case 16:
+    case 17: return 16;
+    default: return 0;
+  }
+}
+
+inline int fontFlags(int32_t font) { return fontHeight(font) != 0 ? 16 : 0; }
 
 // The character grid of a surface: graphics surfaces divide by the font size, text surfaces
 // are measured in characters already.
-TextGrid textGrid(const ImageSurface& surface);
+inline TextGrid textGrid(const ImageSurface& s) {
+  if (s.isText) return {s.width, s.height};
+  const int w = fontWidth(s.font), h = fontHeight(s.font);
+  return {w != 0 ? s.width / w : s.width, h != 0 ? s.height / h : 0};
+}
 
 // Allocates the two reserved indices 0 and 1. Start-up (and tests) call it once before any
 // surface is created; calling it again frees every surface first.

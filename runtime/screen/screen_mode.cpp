@@ -10,6 +10,7 @@
 #include "runtime/core/display_pause.h"
 #include "runtime/core/errors.h"
 #include "runtime/core/shared_flags.h"
+#include "runtime/screen/cell_records.h"
 #include "runtime/screen/image_surface.h"
 #include "runtime/screen/palette.h"
 
@@ -188,6 +189,8 @@ void copyGraphicsBlock(const ImageSurface& from, ImageSurface& to) {
 
 void switchActivePage(int32_t page) {
   ImageSurface* previous = writeSurface();
+  // The page the program leaves keeps its picture in pixels alone.
+  if (previous != nullptr) revealAllCells(*previous);
   int32_t index = pageOrNew(page);
   ImageSurface* target = surfaceAt(index);
   if (target == nullptr) return;
@@ -206,6 +209,7 @@ void switchActivePage(int32_t page) {
 void switchVisiblePage(int32_t page) {
   int32_t index = pageOrNew(page);
   if (index == 0) return;
+  if (ImageSurface* shown = visibleSurface()) revealAllCells(*shown);
   screen.visiblePage = page;
   setVisibleSurface(index);
 }

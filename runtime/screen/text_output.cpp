@@ -7,6 +7,7 @@
 
 #include "runtime/core/delay.h"
 #include "runtime/core/errors.h"
+#include "runtime/screen/cell_records.h"
 #include "runtime/screen/glyph_draw.h"
 #include "runtime/screen/image_surface.h"
 #include "runtime/screen/screen_mode.h"
@@ -41,6 +42,9 @@ void scrollViewport(ImageSurface& s) {
   }
   const size_t cellHeight = static_cast<size_t>(fontHeight(s.font));
   if (cellHeight == 0) return;  // loaded fonts scroll through their own service
+  // The block move reads and overwrites the viewport's pixels.
+  revealCells(s, 0, static_cast<int64_t>(top - 1) * static_cast<int64_t>(cellHeight), s.width - 1,
+              static_cast<int64_t>(bottom) * static_cast<int64_t>(cellHeight) - 1);
   const size_t lineBytes = static_cast<size_t>(s.width) * s.bytesPerPixel * cellHeight;
   uint8_t* first = s.pixels + static_cast<size_t>(top - 1) * lineBytes;
   moveSharedBytesDown(first, first + lineBytes, static_cast<size_t>(bottom - top) * lineBytes);
@@ -86,6 +90,24 @@ bool putCharacter(ImageSurface& s, uint32_t code, bool moreFollows) {
   s.cursorColumn = static_cast<int16_t>(lastColumn);
   s.holdCursor = 1;
   return false;
+}
+
+// Records the run of plain characters at the start of `codes` (at most `count`) that fits on
+// the cursor's row without reaching the last column, and moves the cursor past it: what
+// putCharacter would do for each of them, without the per-character work. Returns how many
+// were taken; 0 when the cursor lies outside the grid. The surface must record glyphs.
+size_t recordRun(ImageSurface& s, const uint8_t* codes, size_t count) {
+  CellRecords& cells = *s.cells;
+  const int cellHeight = fontHeight(s.font);
+  const int row = s.cursorRow - 1, column = s.cursorColumn - 1;
+  if (row < 0 || row >= s.height / cellHeight || column < 0 || column >= cells.columns) return 0;
+  // A glyph on the last column may wrap or hold the cursor: putCharacter decides that.
+  const size_t room = std::min(count, static_cast<size_t>(cells.columns - 1 - column));
+  const uint32_t colours = cellWord(0, static_cast<uint8_t>(s.foreColor & s.colorMask),
+                                    static_cast<uint8_t>(s.backColor & s.colorMask), cellHeight);
+  const size_t taken = recordCellRun(cells, column, row, colours, codes, room, !passThrough);
+  s.cursorColumn = static_cast<int16_t>(s.cursorColumn + static_cast<int>(taken));
+  return taken;
 }
 
 // A tab prints spaces up to the next column of the form 8k + 1. On a grid whose width is not a
@@ -246,8 +268,13 @@ void printString(const RtString& text, int32_t newline) {
     }
   }
   bool wrapped = false;
+  const bool recordRuns = recordsGlyphs(*s);  // nothing in the loop changes font or print mode
   for (size_t i = 0; i < length; ++i) {
     wrapped = false;
+    if (const size_t run = recordRuns ? recordRun(*s, bytes + i, length - i) : 0; run != 0) {
+      i += run - 1;
+      continue;
+    }
     const uint8_t code = bytes[i];
     const bool moreFollows = newline != 0 || i + 1 < length;
     if (code < 32 && !passThrough && controlCode(*s, code, moreFollows, wrapped)) continue;

@@ -6,6 +6,7 @@
 #include "runtime/core/program_park.h"
 #include "runtime/core/shared_flags.h"
 #include "runtime/files/file_open.h"
+#include "runtime/screen/cell_records.h"
 #include "runtime/screen/image_surface.h"
 #include "runtime/screen/text_output.h"
 
@@ -14,6 +15,8 @@ namespace {
 
 // Prints the prompt on the last text row of the visible screen, which becomes the print window.
 void showPrompt() {
+  // The program's picture is final: its recorded cells, and then the prompt's, become pixels.
+  if (ImageSurface* written = writeSurface()) revealAllCells(*written);
   setWriteSurface(visibleSurfaceIndex());
   ImageSurface* screen = writeSurface();
   if (screen == nullptr) return;
@@ -21,6 +24,7 @@ void showPrompt() {
   setTextViewport(lastRow, lastRow);
   printString(literalString(""), 1);  // clears the row
   printString(literalString("Press any key to continue"), 0);
+  revealAllCells(*screen);
 }
 
 }  // namespace

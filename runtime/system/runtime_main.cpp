@@ -17,6 +17,7 @@
 #include "runtime/platform/process_exit.h"
 #include "runtime/platform/program_folder.h"
 #include "runtime/platform/x87_precision.h"
+#include "runtime/screen/cell_records.h"
 #include "runtime/screen/screen_mode.h"
 #include "runtime/system/runtime_threads.h"
 
@@ -60,6 +61,9 @@ void prepareRuntime() {
   initStringEngine();  // static storage and the permanent strings
   setTimeBase(alignToWallClockSecond());
   initScreen();  // default palettes and the 80 x 25 text screen
+  // Only the frame builder and the program's own operations look at the screen from here on,
+  // and both see recorded cells: opaque text is recorded instead of drawn.
+  setCellRecording(true);
 }
 
 void runtimeMain(int argc, char** argv, MainProgram mainProgram, const std::string& folder) {

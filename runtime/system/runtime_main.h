@@ -25,7 +25,8 @@ using MainProgram = void (*)();
 void enterWorkingFolder(const std::string& folder);
 
 // Prepares the runtime for a program without starting any thread or window: memory, strings,
-// the clock and the screen (default palettes and the 80 x 25 text screen). Start-up, once.
+// the clock and the screen (default palettes and the 80 x 25 text screen, opaque text recorded
+// per cell). Start-up, once.
 void prepareRuntime();
 
 }  // namespace rt

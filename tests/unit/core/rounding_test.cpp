@@ -66,5 +66,45 @@ TEST(RoundToInteger, DoubleAndSingleRoundToThirtyTwoBits) {
   EXPECT_EQ(roundToInteger(3e9f), kMin32);
 }
 
+// Values on both sides of the fast path's limits (2^62 for extended values, 2^31 - 1 for
+// doubles) round alike, ties to even.
+TEST(RoundToInteger, SameRuleOnBothSidesOfTheFastPathLimits) {
+  const struct {
+    long double x;
+    int64_t expected;
+  } extended[] = {
+      {4611686018427387903.5L, 4611686018427387904},  // just below 2^62: ties to even
+      {4611686018427387904.0L, 4611686018427387904},
+      {4611686018427387905.0L, 4611686018427387905},
+      {-4611686018427387904.5L, -4611686018427387904},
+      {-4611686018427387905.5L, -4611686018427387906},
+      {6917529027641081855.5L, 6917529027641081856},
+  };
+  for (const auto& c : extended) EXPECT_EQ(roundToInteger(c.x), c.expected) << static_cast<double>(c.x);
+  const struct {
+    double x;
+    int32_t expected;
+  } doubles[] = {
+      {2147483646.5, 2147483646}, {2147483646.6, 2147483647}, {2147483646.9999998, 2147483647},
+      {-2147483646.5, -2147483646}, {-2147483647.5, kMin32},  // -2^31, the even neighbour
+      {-2147483647.0, -2147483647},
+  };
+  for (const auto& c : doubles) EXPECT_EQ(roundToInteger(c.x), c.expected) << c.x;
+}
+
+// Rounding follows the current rounding mode on every path.
+TEST(RoundToInteger, FollowsTheCurrentRoundingMode) {
+  const int saved = std::fegetround();
+  ASSERT_EQ(std::fesetround(FE_DOWNWARD), 0);
+  const int64_t down[] = {roundToInteger(2.7L), roundToInteger(-2.2L), roundToInteger(1e19L * 0.5L + 0.5L)};
+  const int32_t downDouble[] = {roundToInteger(2.7), roundToInteger(-2.2)};
+  std::fesetround(saved);
+  EXPECT_EQ(down[0], 2);
+  EXPECT_EQ(down[1], -3);
+  EXPECT_EQ(down[2], 5000000000000000000);
+  EXPECT_EQ(downDouble[0], 2);
+  EXPECT_EQ(downDouble[1], -3);
+}
+
 }  // namespace
 }  // namespace rt

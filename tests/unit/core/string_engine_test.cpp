@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -207,6 +208,36 @@ TEST_F(StringEngineTest, FindIn_ReportsTheFirstPositionAtOrAfterStart) {
     const int32_t found = c.start == 1 ? findIn(s, t) : findIn(c.start, s, t);
     EXPECT_EQ(found, c.expected) << '"' << c.s << "\" \"" << c.t << "\" from " << c.start;
   }
+}
+
+// Long texts, where the search skips ahead: it must find the same first place as a plain
+// search, on small alphabets full of near matches, with bytes above 127 and zero bytes.
+TEST_F(StringEngineTest, FindIn_LongTextsAgreeWithAPlainSearch) {
+  std::mt19937 random(12);
+  const std::string alphabets[] = {"ab", "abc", "KWN1 ", std::string("\0\xff\x80z", 4)};
+  int checked = 0;
+  for (const std::string& alphabet : alphabets) {
+    for (int round = 0; round < 300; ++round) {
+      std::string text(static_cast<size_t>(random() % 700), ' ');
+      for (char& c : text) c = alphabet[random() % alphabet.size()];
+      std::string pattern;
+      const size_t length = 2 + random() % 11;
+      if (random() % 2 == 0 && text.size() >= length) {
+        pattern = text.substr(random() % (text.size() - length + 1), length);  // present
+      } else {
+        for (size_t i = 0; i < length; ++i) pattern += alphabet[random() % alphabet.size()];
+      }
+      const auto start = static_cast<int32_t>(1 + random() % (text.size() + 1));
+      const size_t plain = text.find(pattern, static_cast<size_t>(start - 1));
+      const int32_t expected = plain == std::string::npos ? 0 : static_cast<int32_t>(plain) + 1;
+      const int32_t mark = tempStackTop();
+      EXPECT_EQ(findIn(start, temp(text), temp(pattern)), expected)
+          << "pattern of " << pattern.size() << " in " << text.size() << " bytes from " << start;
+      releaseTemps(mark, 0);
+      ++checked;
+    }
+  }
+  EXPECT_EQ(checked, 1200);
 }
 
 TEST_F(StringEngineTest, FindIn_MatchesZeroBytesAndLeavesItsOperandsListed) {

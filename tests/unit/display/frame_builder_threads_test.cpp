@@ -8,11 +8,13 @@
 #include <cstdint>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "runtime/core/errors.h"
 #include "runtime/core/rt_string.h"
 #include "runtime/display/frame_builder.h"
 #include "runtime/display/frame_ring.h"
+#include "runtime/screen/cell_records.h"
 #include "runtime/screen/draw_circle.h"
 #include "runtime/screen/draw_line.h"
 #include "runtime/screen/draw_pixel.h"
@@ -120,6 +122,54 @@ TEST_F(ConcurrentFrameBuilderTest, Mode12DrawingDuringPassesEndsWithTheExactPict
   int wrong = 0;
   for (size_t i = 0; i < 640 * 480; ++i) {
     if (frame.pixels[i] != s.palette[s.pixels[i]]) ++wrong;
+  }
+  EXPECT_EQ(wrong, 0);
+}
+
+// The plotter's pattern with text cells recorded: blanks and text over the same cells, markers
+// over recorded cells, scrolling and palette changes while the builder loads cell words and
+// pixels. The last frame must equal the picture of the same drawing done step by step.
+TEST_F(ConcurrentFrameBuilderTest, Mode12RecordedCellsDuringPassesEndWithTheStepByStepPicture) {
+  // `pause` runs every 500 records: the threaded run lets the builder make passes there.
+  const auto drawing = [](const auto& pause) {
+    for (int record = 0; record < 3000; ++record) {
+      if (record % 500 == 0) pause();
+      locateCursor(29, 19, 0, 0, 0, kLocateRow | kLocateColumn);
+      printString(literalString(std::string(56, ' ')), 0);
+      locateCursor(29, 19, 0, 0, 0, kLocateRow | kLocateColumn);
+      printString(literalString(printable(static_cast<size_t>(record % 57))), 0);
+      locateCursor(27, 50, 0, 0, 0, kLocateRow | kLocateColumn);
+      printString(literalString(printable(static_cast<size_t>(20 + record % 9))), 0);
+      const auto x = static_cast<float>(150 + record % 400);
+      setPixel(x, static_cast<float>(400 + record % 70), static_cast<uint32_t>(record % 16), kPixelColor);
+      if (record % 5 == 0) drawCircle(x, 440, 3 + record % 4, 0, 0, 0, static_cast<uint32_t>(record % 16), kCircleColor);
+      if (record % 300 == 0) setPaletteEntry(record % 16, (record * 7) % 64, 1);
+      if (record % 700 == 0) {
+        locateCursor(29, 75, 0, 0, 0, kLocateRow | kLocateColumn);
+        printString(literalString("scrolls"), 1);
+      }
+    }
+  };
+  initScreen();
+  setScreenMode(12, 0, 0, 0, 0, kGivenMode);
+  drawing([] {});  // glyphs drawn at once: the reference
+  const ImageSurface& reference = *visibleSurface();
+  std::vector<uint32_t> expected(640 * 480);
+  for (size_t i = 0; i < expected.size(); ++i) expected[i] = reference.palette[reference.pixels[i]];
+
+  resetSurfaceTable();
+  initScreen();
+  setScreenMode(12, 0, 0, 0, 0, kGivenMode);
+  setCellRecording(true);
+  EXPECT_GE(buildWhileDrawing([&] { drawing([this] { waitForTwoPasses(); }); }), 1);
+  setCellRecording(false);
+  ASSERT_GT(visibleSurface()->cells->recorded, 0) << "nothing was recorded";
+  const DisplayFrame& frame = shown();
+  ASSERT_EQ(frame.width, 640);
+  ASSERT_EQ(frame.height, 480);
+  int wrong = 0;
+  for (size_t i = 0; i < expected.size(); ++i) {
+    if (frame.pixels[i] != expected[i]) ++wrong;
   }
   EXPECT_EQ(wrong, 0);
 }

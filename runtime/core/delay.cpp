@@ -4,8 +4,14 @@
 
 #include "runtime/core/clock.h"
 #include "runtime/core/errors.h"
+#include "runtime/core/flag_wait.h"
 
 namespace rt {
+namespace {
+
+bool checkpointRequested() { return checkpointPending.load(std::memory_order_acquire) != 0; }
+
+}  // namespace
 
 void delaySeconds(double seconds) {
   int64_t start = millisecondClock();
@@ -28,12 +34,9 @@ void delaySeconds(double seconds) {
     if (static_cast<double>(elapsed) >= target) return;
     int64_t remaining = static_cast<int64_t>(target - static_cast<double>(elapsed));
     if (remaining < 1) remaining = 1;
-    if (remaining <= 9) {
-      sleepMs(static_cast<int32_t>(remaining));
-      return;
-    }
-    sleepMs(9);
-    StatementCheckpoint(0);
+    // One sleep for the rest of the delay, cut short by a pause or a close, which the
+    // checkpoint then acts on; the loop measures again after a wake-up.
+    if (sleepUntilFlag(static_cast<int32_t>(remaining), checkpointRequested)) StatementCheckpoint(0);
   }
 }
 

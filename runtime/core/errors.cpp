@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "runtime/core/clock.h"
+#include "runtime/core/flag_wait.h"
 #include "runtime/core/program_park.h"
 #include "runtime/core/shared_flags.h"
 #include "runtime/platform/message_box.h"
@@ -129,6 +130,11 @@ std::string errorText(uint32_t number, uint32_t line) {
   std::string text = "Line:" + std::to_string(line) + "\n" + std::string(errorMessage(number));
   if (!isMemoryError(number)) text += "\nContinue?";
   return text;
+}
+
+void requestCheckpoint() {
+  checkpointPending.store(1, std::memory_order_release);
+  wakeFlagWaiters();
 }
 
 void raiseError(int32_t number) {

@@ -25,6 +25,10 @@ extern uint32_t errorLine;
 // True while an error is pending: runtime operations test this first and return at once.
 inline bool errorIsPending() { return pendingError.load(std::memory_order_relaxed) != 0; }
 
+// Sets checkpointPending from another thread (the pause key, exit) and wakes ProgramThread if it
+// sleeps in a delay, so that the checkpoint runs at once. Any thread.
+void requestCheckpoint();
+
 // Records error `number` (0 or negative becomes 5); the first error of a statement wins.
 // Critical numbers show their message box and end the process; then it never returns.
 void raiseError(int32_t number);

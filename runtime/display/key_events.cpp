@@ -235,7 +235,7 @@ void pressLocked(int32_t code) {
   // Pause (or Ctrl+Num Lock) holds the program at its next statement checkpoint.
   if (code == kPauseKey || (ctrl && code == kNumLockKey)) {
     presentPaused.fetch_or(1, std::memory_order_release);
-    checkpointPending.store(1, std::memory_order_release);
+    requestCheckpoint();
     return;
   }
   // While paused, any other key only ends the pause.

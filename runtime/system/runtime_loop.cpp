@@ -6,6 +6,7 @@
 #include "runtime/core/clock.h"
 #include "runtime/core/display_pause.h"
 #include "runtime/core/errors.h"
+#include "runtime/core/flag_wait.h"
 #include "runtime/core/fp_signal.h"
 #include "runtime/core/low_memory.h"
 #include "runtime/core/shared_flags.h"
@@ -17,6 +18,13 @@
 
 namespace rt {
 namespace {
+
+// How often TimerEventThread looks for a floating-point fault of another thread. The faulted
+// thread cannot wake it (a signal handler may not), so it polls, but slowly: a fault is rare,
+// and its report a tenth of a second later changes nothing.
+constexpr int32_t kFaultPollMs = 100;
+
+bool exitBegun() { return exitInProgress.load(std::memory_order_acquire) != 0; }
 
 void storeTicks() { storeTimeOfDayTicks(timeOfDayTicks(timeBase(), millisecondClock())); }
 
@@ -71,7 +79,7 @@ void runtimeLoopThread() {
 
 void exitProcessInOrder() {
   exitInProgress.store(1, std::memory_order_release);
-  checkpointPending.store(1, std::memory_order_release);
+  requestCheckpoint();  // also wakes TimerEventThread
   while (threadsFinished.load(std::memory_order_acquire) != kAllThreadsFinished) {
     reportFloatingPointFault();  // a faulted ProgramThread never parks
     sleepMs(16);
@@ -82,12 +90,11 @@ void exitProcessInOrder() {
 
 void timerEventThread() {
   // Timed events would be checked every millisecond. This system registers none, so the thread
-  // only reports a floating-point fault of another thread and waits for exit, at the exit
-  // sequence's own 16 ms pace: a thousand idle wake-ups a second would cost more than the rest
-  // of an idle process.
-  while (exitInProgress.load(std::memory_order_acquire) == 0) {
+  // only reports a floating-point fault of another thread and sleeps until exit begins: a
+  // thousand idle wake-ups a second would cost more than the rest of an idle process.
+  while (!exitBegun()) {
     reportFloatingPointFault();
-    sleepMs(16);
+    sleepUntilFlag(kFaultPollMs, exitBegun);
   }
   threadsFinished.fetch_or(kTimerEventsEnded, std::memory_order_release);
 }

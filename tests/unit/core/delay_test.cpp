@@ -83,5 +83,26 @@ TEST_F(DelayTest, ConcurrentPauseHoldsTheDelayUntilItEnds) {
   EXPECT_LT(ms, 400);
 }
 
+// The delay sleeps in one piece, so a pause requested in the middle must wake it: the
+// checkpoint takes the request at once, not when the second has run out.
+TEST_F(DelayTest, PauseRequestedDuringTheDelayIsTakenAtOnce) {
+  double takenAfterMs = -1;
+  std::thread key([&takenAfterMs] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    auto requested = Clock::now();
+    presentPaused.fetch_or(1);
+    requestCheckpoint();
+    while (checkpointPending.load() != 0 && Clock::now() - requested < std::chrono::seconds(5)) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    takenAfterMs = std::chrono::duration<double, std::milli>(Clock::now() - requested).count();
+    presentPaused.fetch_and(~1u);
+  });
+  double ms = timed(1);
+  key.join();
+  EXPECT_LT(takenAfterMs, 500) << "the request waited for the end of the sleep";
+  EXPECT_GE(ms, 999);
+}
+
 }  // namespace
 }  // namespace rt

@@ -5,6 +5,7 @@
 #include "runtime/core/clock.h"
 #include "runtime/core/shared_flags.h"
 #include "runtime/core/display_pause.h"
+#include "runtime/display/window.h"
 #include "runtime/platform/message_box.h"
 #include "runtime/screen/cell_records.h"
 #include "runtime/screen/glyph_draw.h"
@@ -152,6 +153,7 @@ void FrameBuilder::buildPass(FrameRing& ring, SurfaceSource source, uint32_t cou
       lastPublishedOrder_ = frame->order.load(std::memory_order_relaxed);
       lastRing_ = &ring;
       ring.publish(*frame);
+      wakePresenter();
     } else {
       ring.discard(*frame);
     }

@@ -46,6 +46,8 @@ int onWindowMessage(int kind, int32_t a, int32_t b) {
     case WindowMessage::Exposed:
       windowState().forceRedraw = true;  // the picture is drawn only when it changes otherwise
       return 0;
+    case WindowMessage::Wake:
+      return -1;  // the platform's window runs its presenter pass
   }
   return -1;
 }

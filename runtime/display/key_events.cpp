@@ -13,6 +13,7 @@
 #include "runtime/core/shared_flags.h"
 #include "runtime/core/display_pause.h"
 #include "runtime/display/key_translation.h"
+#include "runtime/display/window.h"
 #include "runtime/display/window_state.h"
 
 namespace rt {
@@ -156,6 +157,7 @@ void stepFullScreenCycle() {
   window.fullScreenSmooth = smooth;
   if (mode != window.fullScreenMode) fullScreenRequest.store(mode, std::memory_order_relaxed);
   forceFrameRebuild.store(1, std::memory_order_relaxed);
+  wakePresenter();
 }
 
 // The queued pair from a record's result column: 0 queues nothing; a high byte is an extended

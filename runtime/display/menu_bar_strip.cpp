@@ -10,6 +10,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "runtime/display/window.h"
 #include "runtime/display/window_state.h"
 #include "runtime/display/window_title.h"
 
@@ -36,6 +37,13 @@ struct Menus {
 Menus& state() {
   static Menus& menus = *new Menus;  // used until the process ends
   return menus;
+}
+
+// A change of what the strip shows: the window draws it at its next pass, which this asks for.
+// Under m.mutex.
+void markChanged(Menus& m) {
+  ++m.version;
+  wakePresenter();
 }
 
 std::vector<MenuItem>* menuOf(Menus& m, int32_t handle) {
@@ -71,7 +79,7 @@ int32_t insertMenuItem(int32_t menu, int32_t item, int32_t byPosition, const Men
   if (const char* caption = menuText(record->dwTypeData)) added.caption = caption;
   size_t at = std::min(static_cast<size_t>(item), items->size());
   items->insert(items->begin() + static_cast<ptrdiff_t>(at), added);
-  ++m.version;
+  markChanged(m);
   return 1;
 }
 
@@ -81,7 +89,7 @@ int32_t setMenu(int32_t window, int32_t menu) {
   std::lock_guard lock(m.mutex);
   if (menu != 0 && menuOf(m, menu) == nullptr) return 0;
   m.attached = menu;
-  ++m.version;
+  markChanged(m);
   return 1;
 }
 
@@ -98,7 +106,7 @@ int32_t getMenuItemInfo(int32_t menu, int32_t item, int32_t byPosition, MenuItem
   record->wID = found.id;
   if (found.released) {
     found.released = false;
-    ++m.version;
+    markChanged(m);
   }
   return 1;
 }
@@ -159,7 +167,7 @@ bool menuMouseButton(bool down, int32_t x, int32_t y) {
     for (MenuItem& item : *items) {
       if (item.pressed) item.pressed = false, item.released = true, any = true;
     }
-    if (any) ++m.version;
+    if (any) markChanged(m);
     return any;
   }
   if (y < 0 || y >= kMenuStripHeight) return false;
@@ -167,7 +175,7 @@ bool menuMouseButton(bool down, int32_t x, int32_t y) {
     MenuItemSpan span = menuItemSpan(strip, i);
     if (x >= span.left && x <= span.right) {
       (*items)[i].pressed = true;
-      ++m.version;
+      markChanged(m);
       break;
     }
   }
@@ -180,7 +188,7 @@ void resetMenus() {
   std::lock_guard lock(m.mutex);
   m.menus.clear();
   m.attached = 0;
-  ++m.version;
+  markChanged(m);
 }
 
 }  // namespace rt

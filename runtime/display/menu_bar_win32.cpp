@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "runtime/display/menu_bar.h"
+#include "runtime/display/window.h"
 #include "runtime/display/window_state.h"
 #include "runtime/display/window_title.h"
 #include "runtime/display/window_win32.h"
@@ -168,6 +169,7 @@ int32_t setMenu(int32_t window, int32_t menu) {
     }
     // The menu bar took its height from the client area; the next draw gives it back.
     windowState().forceRedraw = true;
+    wakePresenter();
   });
   return attached != 0 ? 1 : 0;
 }

@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "runtime/core/clock.h"
 #include "runtime/core/shared_flags.h"
 #include "runtime/display/frame_builder.h"
 #include "runtime/display/frame_ring.h"
@@ -214,9 +213,6 @@ void renderDisplay() {
 void redisplayTick(int) {
   applyPendingWindowTitle();
   glutPostRedisplay();
-  sleepMs(4);
-  int interval = static_cast<int>(1000 / 60.0) - 4;
-  glutTimerFunc(static_cast<unsigned>(interval > 0 ? interval : 1), redisplayTick, 0);
 }
 
 void onWindowReshape(int width, int height) {

@@ -1,9 +1,9 @@
 // The presenter of the Win32 window: the newest frame of the FrameRing, shown with GDI.
 //
-// presentTick runs on the window's timer about every 16 ms. It takes the newest Ready frame
-// from the FrameRing and draws only when there is something new to show: a new frame, a
-// reshape, an expose (WM_PAINT, which draws at once) or a full-screen change, so an idle screen
-// costs nothing but the timer. Drawing keeps the client area at the frame's size and copies the
+// presentTick runs when another thread asks for a presenter pass (wakePresenter). It takes the
+// newest Ready frame from the FrameRing and draws only when there is something new to show: a
+// new frame, a reshape, an expose (WM_PAINT, which draws at once) or a full-screen change, so an
+// idle screen costs nothing. Drawing keeps the client area at the frame's size and copies the
 // frame's 32-bit pixels (bytes B, G, R, A: a top-down BI_RGB DIB) with StretchDIBits, one window
 // pixel per frame pixel when the window is not in full screen, so the picture is the frame's
 // exactly. Whatever the picture leaves uncovered is black, as the OpenGL renderer clears it.

@@ -31,7 +31,17 @@ void windowLibraryFailed(const char* format, va_list arguments) {
 }
 
 int reportWindowMessage(WindowMessage kind, int32_t a, int32_t b) {
+  if (kind == WindowMessage::Wake) {
+    redisplayTick(0);
+    return 0;
+  }
   return onWindowMessage(static_cast<int>(kind), a, b);
+}
+
+// Without a wake-up channel the presenter polls: a pass every 16 ms on a freeglut timer.
+void pollPresenter(int) {
+  redisplayTick(0);
+  glutTimerFunc(16, pollPresenter, 0);
 }
 
 void deliverKey(int32_t code, bool down) {
@@ -86,7 +96,9 @@ void initialiseGlew() {
 
 void registerCallbacks() {
   glutDisplayFunc(renderDisplay);
-  glutTimerFunc(8, redisplayTick, 0);
+  // Other threads wake the event loop when they have something to show; one first pass shows
+  // what they published before the channel existed.
+  glutTimerFunc(8, enableWindowWake() ? redisplayTick : pollPresenter, 0);
   glutKeyboardFunc(asciiDown);
   glutKeyboardUpFunc(asciiUp);
   glutSpecialFunc(specialDown);
@@ -99,6 +111,8 @@ void registerCallbacks() {
 }
 
 }  // namespace
+
+void wakePresenter() { wakeWindowThread(); }
 
 void runWindowLoop(int argc, char** argv) {
   installWindowMessageHook(reportWindowMessage);

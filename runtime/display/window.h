@@ -9,8 +9,14 @@ namespace rt {
 // enters the event loop. freeglut: RGBA, double-buffered, with a depth buffer, GLEW initialised;
 // when that display mode is not possible, or freeglut meets a fatal error (no display, no
 // visual), one line goes to standard error and the process ends with status 1
-// (endProcessWithError). Win32: a window class of its own, a 16 ms presentation timer; a window
-// that cannot be created ends the process the same way. Never returns.
+// (endProcessWithError). Win32: a window class of its own; a window that cannot be created ends
+// the process the same way. Never returns.
 [[noreturn]] void runWindowLoop(int argc, char** argv);
+
+// Asks DisplayThread for a presenter pass: it passes a changed title to the window and draws
+// the newest frame if something has changed (a frame, the menu strip, a full-screen request).
+// The window's thread sleeps until then, so whoever changes one of these calls this afterwards.
+// Any thread; does nothing before the window exists.
+void wakePresenter();
 
 }  // namespace rt

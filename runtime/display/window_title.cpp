@@ -6,6 +6,7 @@
 #include "runtime/core/clock.h"
 #include "runtime/core/errors.h"
 #include "runtime/core/shared_flags.h"
+#include "runtime/display/window.h"
 #include "runtime/display/window_state.h"
 
 namespace rt {
@@ -36,6 +37,7 @@ void setWindowTitle(const RtString& text) {
   }
   // Created under the same mutex, so a window that did not exist above takes this title.
   if (!windowExists.load(std::memory_order_acquire)) return;
+  wakePresenter();
   for (int waited = 0; waited < kApplyWaitLimitMs; ++waited) {
     if (appliedVersion.load(std::memory_order_acquire) >= version) return;
     if (exitInProgress.load(std::memory_order_acquire) != 0) return;

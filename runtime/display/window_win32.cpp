@@ -22,12 +22,15 @@ constexpr DWORD kWindowedStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MI
 constexpr DWORD kFullScreenStyle = WS_POPUP;
 constexpr int32_t kStartWidth = 640, kStartHeight = 400;  // the window before the first frame
 
-constexpr UINT_PTR kPresentTimer = 1;
-constexpr UINT kPresentIntervalMs = 16;
 // The message that carries runOnWindowThread's work (lParam: the std::function).
 constexpr UINT kRunOnWindowThreadMessage = WM_APP + 1;
+// The message by which wakePresenter asks for a presenter pass.
+constexpr UINT kPresentMessage = WM_APP + 2;
 
 std::atomic<HWND> nativeWindow{nullptr};
+// A present message has been posted and not yet handled: further requests share it. Its
+// exchanges order the requests made before a post against the pass that handles it.
+std::atomic<bool> presentPosted{false};
 std::atomic<DWORD> windowThreadId{0};
 
 // Where the window was before full screen, to go back there. DisplayThread.
@@ -42,12 +45,14 @@ void onClientResized(int32_t width, int32_t height) {
   w.clientHeight = height;
   w.reshapePending = false;
   w.forceRedraw = true;
+  wakePresenter();
 }
 
 LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_TIMER:
-      if (wParam != kPresentTimer) break;
+    case kPresentMessage:
+      // Cleared before the pass, so that a request made after this point posts a new message.
+      presentPosted.exchange(false, std::memory_order_acq_rel);
       presentTick();
       return 0;
     case WM_PAINT: {
@@ -120,6 +125,12 @@ void showNativeTitle(const char* title) { SetWindowTextA(programWindow(), title)
 
 }  // namespace
 
+void wakePresenter() {
+  HWND window = nativeWindow.load(std::memory_order_acquire);
+  if (window == nullptr || presentPosted.exchange(true, std::memory_order_acq_rel)) return;
+  if (!PostMessageA(window, kPresentMessage, 0, 0)) presentPosted.store(false, std::memory_order_release);
+}
+
 HWND programWindow() { return nativeWindow.load(std::memory_order_acquire); }
 
 void runOnWindowThread(const std::function<void()>& work) {
@@ -175,9 +186,9 @@ void runWindowLoop(int, char**) {
   HWND window = programWindow();
   ShowWindow(window, SW_SHOWNORMAL);
   UpdateWindow(window);
-  if (SetTimer(window, kPresentTimer, kPresentIntervalMs, nullptr) == 0) {
-    endProcessWithError("the window's timer could not be started");
-  }
+  // The first pass shows what other threads published before the window existed; later passes
+  // come when they ask for one.
+  wakePresenter();
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
     if (translatesToCharacters(message)) TranslateMessage(&message);

@@ -2,7 +2,7 @@
 //
 // How the pieces fit: runWindowLoop (window.h) creates the runtime's own window on
 // DisplayThread and runs its message loop for good. The window procedure passes
-// - timer ticks and paint requests to the presenter (renderer_win32.cpp), which shows the
+// - presenter passes (wakePresenter) and paint requests to the presenter (renderer_win32.cpp), which shows the
 //   newest frame of the FrameRing with StretchDIBits and keeps the client area at its size;
 // - key and mouse messages to input_events_win32.cpp, which reduces them to runtime key codes
 //   and mouse state;
@@ -43,8 +43,8 @@ void leaveFullScreen(int32_t width, int32_t height);
 
 // ---- renderer_win32.cpp ----
 
-// Each timer tick (about every 16 ms): passes a changed title to the window and draws the
-// newest frame when there is something new to show.
+// A presenter pass, when another thread has asked for one (wakePresenter): passes a changed
+// title to the window and draws the newest frame when there is something new to show.
 void presentTick();
 
 // WM_PAINT, once the exposed area has been validated: draws the shown frame (or the newest one)

@@ -17,7 +17,8 @@ struct KeysDown {
   bool rightAlt = false, leftAlt = false;
 };
 
-// Asks the window system for the Caps Lock and Num Lock states on a private connection.
+// The Caps Lock and Num Lock states as the window system reports them on a private connection
+// (where it can, by telling of each change rather than being asked each time).
 // Start-up on the main thread, then RuntimeLoopThread only (never two threads at once).
 // Scroll Lock is not reported: the runtime tracks it from its key presses.
 LockKeyState readLockKeys();

@@ -8,12 +8,13 @@
 
 namespace rt {
 
-enum class WindowMessage { Close = 1, Key = 2, Exposed = 4 };
+enum class WindowMessage { Close = 1, Key = 2, Exposed = 4, Wake = 8 };
 
 // The keys that the window library does not report. Shift+Tab is reported as Tab.
 enum class UnreportedKey : int32_t { Pause = 1, Break = 2, ScrollLock = 3, ShiftTab = 4 };
 
-// kind Close and Exposed (part of the window must be drawn again): a and b are 0. kind Key: a
+// kind Close, Exposed (part of the window must be drawn again) and Wake (wakeWindowThread was
+// called): a and b are 0. kind Key: a
 // is an UnreportedKey, b is 1 for a press and -1 for a release. Returns 0 when handled.
 using WindowMessageHandler = int (*)(WindowMessage kind, int32_t a, int32_t b);
 
@@ -26,5 +27,16 @@ void installWindowMessageHook(WindowMessageHandler handler);
 // new window title. DisplayThread only; blocks for one round trip. Does nothing before the
 // window's OpenGL context exists.
 void waitForWindowSystem();
+
+// Lets other threads wake DisplayThread's event loop, which otherwise sleeps until the window
+// system has an event for it: wakeWindowThread sends the window a message of the runtime's own
+// on a connection of its own, and the hook reports it as WindowMessage::Wake. DisplayThread,
+// once, after the window's OpenGL context exists; false when no second connection could be
+// opened (wakeWindowThread then does nothing).
+bool enableWindowWake();
+
+// Wakes DisplayThread for one WindowMessage::Wake. Calls made while a wake-up is on its way
+// share it: the report comes after them. Any thread; does nothing before enableWindowWake.
+void wakeWindowThread();
 
 }  // namespace rt

@@ -19,6 +19,7 @@
 #include <dlfcn.h>
 
 #include <atomic>
+#include <mutex>
 
 #include "runtime/platform/window_hook.h"
 
@@ -29,6 +30,22 @@ std::atomic<WindowMessageHandler> handler{nullptr};
 // What the Pause key's press reported (Pause or Break), so that its release matches.
 // DisplayThread only.
 UnreportedKey pauseKeyReport = UnreportedKey::Pause;
+
+// The connection and window that wakeWindowThread sends its message on and to.
+struct WakeChannel {
+  std::mutex mutex;  // guards the connection, which any thread may use
+  Display* connection = nullptr;
+  Window window = 0;
+};
+WakeChannel& wakeChannel() {
+  static WakeChannel channel;
+  return channel;
+}
+// The message's type; None until enableWindowWake has run.
+std::atomic<Atom> wakeAtom{None};
+// A wake-up has been sent and not yet reported. Its exchanges order the requests made before a
+// send against the report that follows it.
+std::atomic<bool> wakeOnItsWay{false};
 
 using NextEventFunction = int (*)(Display*, XEvent*);
 
@@ -63,6 +80,13 @@ void filterEvent(Display* display, XEvent* event) {
   WindowMessageHandler report = handler.load(std::memory_order_acquire);
   if (report == nullptr) return;
   if (event->type == ClientMessage && event->xclient.format == 32) {
+    Atom wake = wakeAtom.load(std::memory_order_acquire);
+    if (wake != None && event->xclient.message_type == wake) {
+      // Cleared before the report, so that a request made after this point sends a new one.
+      wakeOnItsWay.exchange(false, std::memory_order_acq_rel);
+      report(WindowMessage::Wake, 0, 0);
+      return;
+    }
     static Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
     if (static_cast<Atom>(event->xclient.data.l[0]) == deleteWindow) {
       report(WindowMessage::Close, 0, 0);
@@ -89,6 +113,36 @@ void installWindowMessageHook(WindowMessageHandler newHandler) {
 
 void waitForWindowSystem() {
   if (Display* display = glXGetCurrentDisplay()) XSync(display, False);
+}
+
+bool enableWindowWake() {
+  Display* display = glXGetCurrentDisplay();
+  GLXDrawable window = glXGetCurrentDrawable();
+  if (display == nullptr || window == 0) return false;
+  Display* connection = XOpenDisplay(DisplayString(display));
+  if (connection == nullptr) return false;
+  WakeChannel& channel = wakeChannel();
+  std::lock_guard lock(channel.mutex);
+  channel.connection = connection;
+  channel.window = static_cast<Window>(window);
+  wakeAtom.store(XInternAtom(connection, "FERLANG_WAKE", False), std::memory_order_release);
+  return true;
+}
+
+void wakeWindowThread() {
+  if (wakeAtom.load(std::memory_order_acquire) == None) return;
+  if (wakeOnItsWay.exchange(true, std::memory_order_acq_rel)) return;
+  WakeChannel& channel = wakeChannel();
+  std::lock_guard lock(channel.mutex);
+  // With no event mask the server delivers the message to the window's creator: the window
+  // library's connection, whose XNextEvent the hook sees.
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = channel.window;
+  event.xclient.message_type = wakeAtom.load(std::memory_order_relaxed);
+  event.xclient.format = 32;
+  XSendEvent(channel.connection, channel.window, False, NoEventMask, &event);
+  XFlush(channel.connection);
 }
 
 }  // namespace rt

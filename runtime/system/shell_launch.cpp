@@ -10,6 +10,7 @@
 #include "runtime/core/clock.h"
 #include "runtime/core/errors.h"
 #include "runtime/core/shared_flags.h"
+#include "runtime/display/window.h"
 #include "runtime/display/window_state.h"
 #include "runtime/system/shell_platform.h"
 
@@ -51,6 +52,7 @@ int32_t leaveFullScreen() {
   int32_t saved = currentFullScreenMode();
   if (saved != 0) {
     fullScreenRequest.store(0, std::memory_order_relaxed);
+    wakePresenter();
     waitForFullScreenMode(true);
   }
   return saved;
@@ -59,6 +61,7 @@ int32_t leaveFullScreen() {
 void restoreFullScreen(int32_t saved) {
   if (saved == 0) return;
   fullScreenRequest.store(saved, std::memory_order_relaxed);
+  wakePresenter();
   waitForFullScreenMode(false);
 }
 

@@ -1,17 +1,22 @@
 // A main program for the keyboard end-to-end tests. It names its window before the window
 // exists, shows a mode-12 screen with a square whose colour changes every few passes (so a
 // frozen picture shows), and appends every key that readKey returns to "keys.log" in its folder,
-// one key per line as hexadecimal bytes ("61", "00 3b"). A file "probe-mode" in its folder
+// one key per line as hexadecimal bytes ("61", "00 3b"). The Caps Lock and Num Lock bits of the
+// keyboard status byte (0x40, 0x20) go to "locks.log" in hexadecimal, at start and on each
+// change. A file "probe-mode" in its folder
 // selects extra behaviour:
 //   delay   write "delaying", then wait in one 60-second delay before the key loop
 //   rename  once the window exists, change the title and look the window up by the new title
 //           at once on a connection of its own; write "renamed" with "found" or "missing"
+#include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <string>
 
 #include "runtime/core/delay.h"
 #include "runtime/core/errors.h"
+#include "runtime/core/low_memory.h"
 #include "runtime/core/read_key.h"
 #include "runtime/core/string_engine.h"
 #include "runtime/display/window_state.h"
@@ -90,6 +95,17 @@ void drawSquare(uint32_t color) {
   }
 }
 
+// The lock bits of the keyboard status byte, appended to locks.log when they differ from `last`.
+void noteLockKeys(int& last) {
+  uint8_t& status = rt::lowMemory()[rt::kKeyStatusOffset1];
+  int locks = std::atomic_ref<uint8_t>(status).load(std::memory_order_relaxed) & 0x60;
+  if (locks == last) return;
+  char text[8];
+  std::snprintf(text, sizeof text, "%02x\n", locks);
+  writeFile("locks.log", text, true);
+  last = locks;
+}
+
 void probe() {
   bool windowAlreadyThere = rt::windowExists.load();
   rt::setWindowTitle(rt::literalString(kTitle));
@@ -103,7 +119,9 @@ void probe() {
     rt::delaySeconds(60);
     writeFile("delay-ended", "1");
   }
+  int locks = -1;
   for (uint32_t pass = 0;; ++pass) {
+    noteLockKeys(locks);
     int32_t statement = rt::tempStackTop();
     const rt::RtString* key = rt::readKey();
     if (key->length > 0) writeFile("keys.log", hexBytes(*key) + "\n", true);

@@ -15,6 +15,7 @@
 #include "tools/x11_driver/x11_driver.h"
 
 // After the test framework: Xlib's macros (None, Bool, ...) would clash with its names.
+#include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 
@@ -24,6 +25,12 @@ using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
 constexpr const char* kTitle = "Ferlang keys probe";
+
+// Locks or unlocks modifiers from the test's own connection: the window gets no key event.
+void lockModifiers(Display* display, unsigned int mask, bool on) {
+  XkbLockModifiers(display, XkbUseCoreKbd, mask, on ? mask : 0);
+  XSync(display, False);
+}
 
 class KeysTest : public e2e::KeysProbeTest {
  protected:
@@ -37,6 +44,19 @@ class KeysTest : public e2e::KeysProbeTest {
     if (window == 0 || !waitForSize(window, 640, 480, 5000)) return 0;
     x11driver::moveToOrigin(display, window);
     return window;
+  }
+
+  // True when the last line of locks.log is `bits` within `timeoutMs`.
+  bool waitForLocks(const std::string& bits, int timeoutMs) const {
+    auto deadline = Clock::now() + milliseconds(timeoutMs);
+    for (;;) {
+      std::ifstream in(file("locks.log"));
+      std::string line, last;
+      while (std::getline(in, line)) last = line;
+      if (last == bits) return true;
+      if (Clock::now() > deadline) return false;
+      std::this_thread::sleep_for(milliseconds(10));
+    }
   }
 
   bool waitForFile(const char* name, int timeoutMs) const {
@@ -152,6 +172,28 @@ TEST_F(KeysTest, ATitleChangedAfterTheWindowExistsIsFoundByItAtOnce) {
   std::ifstream(file("renamed")) >> result;
   EXPECT_EQ(result, "found");
   EXPECT_EQ(x11driver::findWindow(display, "Ferlang keys probe renamed", 0), window);
+}
+
+// Caps Lock and Num Lock switched by another client reach the keyboard status byte, and so
+// does switching them off again: the runtime follows the window system's lock state, not only
+// the keys its window sees.
+TEST_F(KeysTest, LockKeysSwitchedByAnotherClientReachTheKeyboardStatus) {
+  Window window = start();
+  ASSERT_NE(window, 0u);
+  struct Unlock {
+    Display* display;
+    ~Unlock() { lockModifiers(display, LockMask | Mod2Mask, false); }
+  } unlock{display};
+  ASSERT_TRUE(waitForLocks("00", 3000)) << "both locks are off on the test display";
+  lockModifiers(display, LockMask, true);
+  EXPECT_TRUE(waitForLocks("40", 2000)) << "Caps Lock on";
+  lockModifiers(display, Mod2Mask, true);
+  EXPECT_TRUE(waitForLocks("60", 2000)) << "Num Lock on as well";
+  lockModifiers(display, LockMask | Mod2Mask, false);
+  EXPECT_TRUE(waitForLocks("00", 2000)) << "both off again";
+  x11driver::sendClose(display, window);
+  EXPECT_EQ(e2e::waitForExit(pid, 5000), 0);
+  pid = 0;
 }
 
 }  // namespace

@@ -179,7 +179,7 @@ void reportError() {
   }
   MessageBoxAnswer answer = showMessageBox(caption, text, MessageBoxButtons::YesNo);
   if (answer == MessageBoxAnswer::No || answer == MessageBoxAnswer::Ok) {
-    stopRequested.store(1, std::memory_order_release);
+    requestStop();
     parkProgramThread();
   }
   pendingError.store(0, std::memory_order_relaxed);

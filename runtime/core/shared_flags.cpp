@@ -1,5 +1,7 @@
 #include "runtime/core/shared_flags.h"
 
+#include "runtime/core/flag_wait.h"
+
 namespace rt {
 
 std::atomic<uint8_t> stopRequested{0};
@@ -12,5 +14,15 @@ std::atomic<uint32_t> frameCounter{0};
 std::atomic<uint8_t> displayRunning{0};
 std::atomic<uint32_t> presentPaused{0};
 std::atomic<uint8_t> closeInterception{0};
+
+void requestStop() {
+  stopRequested.store(1, std::memory_order_release);
+  wakeFlagWaiters();
+}
+
+void requestClose(uint32_t reason) {
+  closeRequested.fetch_or(reason, std::memory_order_release);
+  wakeFlagWaiters();
+}
 
 }  // namespace rt

@@ -21,6 +21,10 @@ inline constexpr uint32_t kCloseBoxUsed = 1;
 inline constexpr uint32_t kBreakWhileIntercepting = 2;
 // Why the program should close (kCloseBoxUsed, kBreakWhileIntercepting); 0 = no reason.
 extern std::atomic<uint32_t> closeRequested;
+// Set stopRequested, or a reason bit of closeRequested, and wake RuntimeLoopThread, which then
+// ends the process without finishing its sleep. Any thread.
+void requestStop();
+void requestClose(uint32_t reason);
 
 // Bits of threadsFinished: exit waits until both are set.
 inline constexpr uint32_t kProgramParked = 1;
@@ -37,7 +41,7 @@ enum class DisplaySuspension : int32_t {
 extern std::atomic<DisplaySuspension> displaySuspended;
 // Non-zero: RuntimeLoopThread converts frames automatically; -1 asks to stop after one pass.
 extern std::atomic<int32_t> autoDisplay;
-// Incremented by RuntimeLoopThread every second pass; text blinking reads its bit 3.
+// Incremented by RuntimeLoopThread every pass (32 ms); text blinking reads its bit 3.
 extern std::atomic<uint32_t> frameCounter;
 // Set once start-up has launched RuntimeLoopThread; a screen rebuild then takes the
 // displayPause handshake with the frame builder.

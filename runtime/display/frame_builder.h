@@ -1,6 +1,6 @@
 // The frame builder: converts the visible surface into 32-bit frames for the renderer.
 //
-// Runs on RuntimeLoopThread every second pass of its loop while autoDisplay is non-zero. Each
+// Runs on RuntimeLoopThread every pass of its loop (32 ms) while autoDisplay is non-zero. Each
 // pass snapshots the visible surface's pixel bytes and palette and compares them with the
 // previous snapshot: an unchanged screen costs two memory comparisons and publishes nothing; a
 // changed one is converted by one palette lookup per pixel from the snapshot (so the live

@@ -38,7 +38,7 @@ int32_t unreportedKeyCode(UnreportedKey key) {
 int onWindowMessage(int kind, int32_t a, int32_t b) {
   switch (static_cast<WindowMessage>(kind)) {
     case WindowMessage::Close:
-      closeRequested.fetch_or(kCloseBoxUsed, std::memory_order_release);
+      requestClose(kCloseBoxUsed);
       return 0;
     case WindowMessage::Key:
       if (int32_t code = unreportedKeyCode(static_cast<UnreportedKey>(a)); code != 0) deliverKey(code, b > 0);

@@ -132,9 +132,9 @@ void toggleHeldKey(int32_t code) {
 // Break: ends the program, or asks the program to handle it when it intercepts closing.
 void requestBreak() {
   if (closeInterception.load(std::memory_order_relaxed) != 0) {
-    closeRequested.fetch_or(kBreakWhileIntercepting, std::memory_order_release);
+    requestClose(kBreakWhileIntercepting);
   } else {
-    stopRequested.store(1, std::memory_order_release);
+    requestStop();
   }
 }
 

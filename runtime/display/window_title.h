@@ -1,11 +1,11 @@
 // The window title: set by the application on ProgramThread, applied on DisplayThread.
 //
 // freeglut may only be called on DisplayThread, so setWindowTitle stores the text and, once the
-// window exists, waits until DisplayThread's next redisplay tick has passed it to the window and
-// the window system has carried it out (at most about 16 ms plus one round trip): a lookup of
+// window exists, wakes DisplayThread (wakePresenter) and waits until its presenter pass has
+// passed it to the window and the window system has carried it out: a lookup of
 // the window by its title right after the call finds it. A title set before the window exists
 // is used when the window is created. A small mutex separates the title's writer from window
-// creation and from the tick, so creation never reads a title that is being replaced.
+// creation and from the presenter pass, so creation never reads a title that is being replaced.
 #pragma once
 
 #include <string>

@@ -25,7 +25,7 @@ constexpr int32_t kStartWidth = 640, kStartHeight = 400;  // the window before t
 // The message that carries runOnWindowThread's work (lParam: the std::function).
 constexpr UINT kRunOnWindowThreadMessage = WM_APP + 1;
 // The message by which wakePresenter asks for a presenter pass.
-constexpr UINT kPresentMessage = WM_APP + 2;
+constexpr UINT kPresentMessage = WM_APP + 3;
 
 std::atomic<HWND> nativeWindow{nullptr};
 // A present message has been posted and not yet handled: further requests share it. Its

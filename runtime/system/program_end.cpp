@@ -42,7 +42,7 @@ void endProgram() {
     if (exitInProgress.load(std::memory_order_acquire) != 0) parkProgramThread();
     if (takeKey(key)) break;
   }
-  stopRequested.store(1, std::memory_order_release);
+  requestStop();
   parkProgramThread();
 }
 

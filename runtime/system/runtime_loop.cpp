@@ -23,6 +23,14 @@ namespace {
 // thread cannot wake it (a signal handler may not), so it polls, but slowly: a fault is rare,
 // and its report a tenth of a second later changes nothing.
 constexpr int32_t kFaultPollMs = 100;
+// One pass of RuntimeLoopThread: a frame, the lock keys and the tick count every 32 ms. A
+// close or stop request cuts the sleep short.
+constexpr int32_t kPassMs = 32;
+
+bool endRequested() {
+  return closeRequested.load(std::memory_order_acquire) != 0 ||
+         stopRequested.load(std::memory_order_acquire) != 0;
+}
 
 bool exitBegun() { return exitInProgress.load(std::memory_order_acquire) != 0; }
 
@@ -46,7 +54,6 @@ void buildFrameIfAutomatic() {
 }  // namespace
 
 void runtimeLoopThread() {
-  int parity = 0;
   for (;;) {
     if (closeRequested.load(std::memory_order_acquire) != 0) break;
     storeTicks();
@@ -66,13 +73,9 @@ void runtimeLoopThread() {
       buildFrameIfAutomatic();
       continue;
     }
-    sleepMs(16);
-    if (stopRequested.load(std::memory_order_acquire) != 0) break;
-    parity ^= 1;
-    if (parity == 1) buildFrameIfAutomatic();
-    if (parity == 0 && displaySuspended.load(std::memory_order_relaxed) == DisplaySuspension::None) {
-      syncLockKeysWithSystem();
-    }
+    if (sleepUntilFlag(kPassMs, endRequested)) break;
+    buildFrameIfAutomatic();
+    if (displaySuspended.load(std::memory_order_relaxed) == DisplaySuspension::None) syncLockKeysWithSystem();
   }
   exitProcessInOrder();
 }

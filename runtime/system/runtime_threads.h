@@ -3,9 +3,9 @@
 
 namespace rt {
 
-// RuntimeLoopThread: about every 16 ms keeps the tick count, builds a frame every second pass
-// and keeps the lock keys in step; leaves its loop on a close or stop request and ends the
-// process (exitProcessInOrder). Never returns.
+// RuntimeLoopThread: about every 32 ms keeps the tick count, builds a frame and keeps the lock
+// keys in step; leaves its loop at once on a close or stop request and ends the process
+// (exitProcessInOrder). Never returns.
 [[noreturn]] void runtimeLoopThread();
 
 // TimerEventThread: checks timed events (none are registered in this system) and reports a

@@ -29,8 +29,8 @@ constexpr std::array<std::string_view, 46> kInternalCommands{
 };
 
 // How long the program thread waits for the window thread to apply a full-screen change.
-// The window thread applies it at its next redraw (every 16 ms); it cannot when its window is
-// not being drawn (minimised, say), and then the command runs anyway.
+// The window thread applies it at the redraw that the request wakes it for; it cannot when its
+// window is not being drawn (minimised, say), and then the command runs anyway.
 constexpr int32_t kFullScreenWaitMs = 2000;
 
 // The window thread writes fullScreenMode; this thread only reads it, atomically.

@@ -7,6 +7,9 @@
 #include <chrono>
 #include <thread>
 
+#include "runtime/core/errors.h"
+#include "runtime/core/shared_flags.h"
+
 namespace rt {
 namespace {
 
@@ -64,6 +67,38 @@ TEST_F(FlagWaitTest, AWakeUpForAnotherFlagDoesNotEndTheSleep) {
   double ms = msSince(start);
   other.join();
   EXPECT_GE(ms, 79);
+}
+
+// Every request that another thread sleeps for sets its flag and wakes the sleeper: a request
+// without the wake-up would leave a delay or RuntimeLoopThread asleep for its whole time.
+TEST_F(FlagWaitTest, EachRequestSetsItsFlagAndWakesItsSleeper) {
+  struct Request {
+    const char* name;
+    void (*request)();
+    bool (*isSet)();
+    void (*reset)();
+  };
+  const Request requests[] = {
+      {"checkpoint", requestCheckpoint, [] { return checkpointPending.load() != 0; },
+       [] { checkpointPending = 0; }},
+      {"stop", requestStop, [] { return stopRequested.load() != 0; }, [] { stopRequested = 0; }},
+      {"close", [] { requestClose(kCloseBoxUsed); },
+       [] { return closeRequested.load() == kCloseBoxUsed; }, [] { closeRequested = 0; }},
+  };
+  for (const Request& r : requests) {
+    r.reset();
+    std::thread requester([&r] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(30));
+      r.request();
+    });
+    auto start = Clock::now();
+    bool set = sleepUntilFlag(20000, r.isSet);
+    double ms = msSince(start);
+    requester.join();
+    r.reset();
+    EXPECT_TRUE(set) << r.name;
+    EXPECT_LT(ms, 10000) << r.name << ": the wake-up was lost";
+  }
 }
 
 }  // namespace

@@ -35,8 +35,8 @@ void waitForWindowSystem();
 // opened (wakeWindowThread then does nothing).
 bool enableWindowWake();
 
-// Wakes DisplayThread for one WindowMessage::Wake. Calls made while a wake-up is on its way
-// share it: the report comes after them. Any thread; does nothing before enableWindowWake.
+// Wakes DisplayThread for one WindowMessage::Wake. Calls made while a recent wake-up is on its
+// way share it: the report comes after them. Any thread; does nothing before enableWindowWake.
 void wakeWindowThread();
 
 }  // namespace rt

@@ -8,6 +8,9 @@
 // on the PC, where Ctrl+Pause is the Break key), Scroll Lock, and Tab while its shifted keysym
 // (ISO_Left_Tab) gives freeglut no character.
 //
+// Other threads wake DisplayThread with a client message of the runtime's own type, sent to the
+// window on a second connection (wakeWindowThread); the hook reports it as a wake-up.
+//
 // Other connections in the process (the error dialog has its own) read events through the same
 // XNextEvent; only events on the window library's connection are looked at. That connection is
 // the one of the OpenGL context current on DisplayThread, so events read before the window's
@@ -19,6 +22,8 @@
 #include <dlfcn.h>
 
 #include <atomic>
+#include <chrono>
+#include <cstdint>
 #include <mutex>
 
 #include "runtime/platform/window_hook.h"
@@ -43,9 +48,27 @@ WakeChannel& wakeChannel() {
 }
 // The message's type; None until enableWindowWake has run.
 std::atomic<Atom> wakeAtom{None};
-// A wake-up has been sent and not yet reported. Its exchanges order the requests made before a
-// send against the report that follows it.
-std::atomic<bool> wakeOnItsWay{false};
+// When the wake-up on its way was sent (steady-clock milliseconds), or 0 when none is. Requests
+// share a wake-up on its way unless it is older than kWakeResendMs: a message that never
+// arrives then costs one late pass, not every later one. Every access is a read-modify-write,
+// so that the pass that follows a report sees what a request stored before it.
+std::atomic<int64_t> wakeSentAt{0};
+constexpr int64_t kWakeResendMs = 100;
+
+int64_t steadyMilliseconds() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count() + 1;
+}
+
+// True when this request must send a wake-up; it is then recorded as on its way.
+bool claimWakeUp() {
+  const int64_t now = steadyMilliseconds();
+  int64_t sent = wakeSentAt.fetch_add(0, std::memory_order_acq_rel);
+  for (;;) {
+    if (sent != 0 && now - sent < kWakeResendMs) return false;
+    if (wakeSentAt.compare_exchange_weak(sent, now, std::memory_order_acq_rel)) return true;
+  }
+}
 
 using NextEventFunction = int (*)(Display*, XEvent*);
 
@@ -83,7 +106,7 @@ void filterEvent(Display* display, XEvent* event) {
     Atom wake = wakeAtom.load(std::memory_order_acquire);
     if (wake != None && event->xclient.message_type == wake) {
       // Cleared before the report, so that a request made after this point sends a new one.
-      wakeOnItsWay.exchange(false, std::memory_order_acq_rel);
+      wakeSentAt.exchange(0, std::memory_order_acq_rel);
       report(WindowMessage::Wake, 0, 0);
       return;
     }
@@ -131,7 +154,7 @@ bool enableWindowWake() {
 
 void wakeWindowThread() {
   if (wakeAtom.load(std::memory_order_acquire) == None) return;
-  if (wakeOnItsWay.exchange(true, std::memory_order_acq_rel)) return;
+  if (!claimWakeUp()) return;
   WakeChannel& channel = wakeChannel();
   std::lock_guard lock(channel.mutex);
   // With no event mask the server delivers the message to the window's creator: the window

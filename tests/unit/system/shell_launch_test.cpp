@@ -7,20 +7,18 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <optional>
-#include <sstream>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "runtime/core/errors.h"
 #include "runtime/core/shared_flags.h"
 #include "runtime/display/window_state.h"
-#include "tests/support/runtime_test.h"
 #include "tests/support/scripted_message_box.h"
+#include "tests/unit/system/shell_launch_fixture.h"
 
 namespace rt {
 namespace {
@@ -49,128 +47,27 @@ void writeFile(const std::string& path, std::string_view contents, mode_t mode =
 
 // Runs each test in a fresh folder that is the current directory, with fake programs first on
 // PATH, no display named, and the real interpreter.
-class ShellLaunchTest : public testing::RuntimeTest {
+class ShellLaunchTest : public testing::ShellLaunchFixture {
  protected:
+  ShellLaunchTest()
+      : ShellLaunchFixture({"PATH", "DISPLAY", "WAYLAND_DISPLAY", "FAKE_LOG", "FAKE_SLEEP"},
+                           /*logPatience=*/3s, /*logPollInterval=*/5ms) {}
+
   void SetUp() override {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "ferlang-shell-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    folder = pattern;
-    bin = folder + "/bin";
+    ShellLaunchFixture::SetUp();
+    if (HasFatalFailure()) return;
+    bin = folder() + "/bin";
     std::filesystem::create_directory(bin);
     for (const char* name : {"recorder", "xdg-open", "x-terminal-emulator", "echo"}) {
       writeFile(bin + "/" + name, kRecorder, 0755);
-    }
-    previousDirectory = std::filesystem::current_path();
-    std::filesystem::current_path(folder);
-    for (const char* name : {"PATH", "DISPLAY", "WAYLAND_DISPLAY", "FAKE_LOG", "FAKE_SLEEP"}) {
-      const char* value = getenv(name);
-      savedEnvironment.push_back({name, value ? std::optional<std::string>(value) : std::nullopt});
     }
     setenv("PATH", (bin + ":/usr/bin:/bin").c_str(), 1);
     unsetenv("DISPLAY");
     unsetenv("WAYLAND_DISPLAY");
     unsetenv("FAKE_SLEEP");
-    setenv("FAKE_LOG", (folder + "/log").c_str(), 1);
-    setCommandInterpreterForTesting("");
-    RuntimeTest::SetUp();
   }
 
-  void TearDown() override {
-    for (const auto& [name, value] : savedEnvironment) {
-      if (value) {
-        setenv(name.c_str(), value->c_str(), 1);
-      } else {
-        unsetenv(name.c_str());
-      }
-    }
-    std::filesystem::current_path(previousDirectory);
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
-    setCommandInterpreterForTesting("");
-    pendingError = 0;
-    checkpointPending = 0;
-  }
-
-  std::string log() const {
-    std::ifstream in(folder + "/log", std::ios::binary);
-    std::stringstream contents;
-    contents << in.rdbuf();
-    return contents.str();
-  }
-  void clearLog() const { std::filesystem::remove(folder + "/log"); }
-
-  // Waits up to 3 s for the log to contain `text` (for programs that run on their own).
-  bool logEventuallyContains(std::string_view text) const {
-    auto deadline = Clock::now() + 3s;
-    while (Clock::now() < deadline) {
-      if (log().find(text) != std::string::npos) return true;
-      std::this_thread::sleep_for(5ms);
-    }
-    return false;
-  }
-
-  static void run(std::string_view command) { runShell(literalString(command), true); }
-
-  std::string folder, bin;
-  std::filesystem::path previousDirectory;
-  std::vector<std::pair<std::string, std::optional<std::string>>> savedEnvironment;
-};
-
-// Samples the shared flags on another thread while a command runs.
-class FlagMonitor {
- public:
-  FlagMonitor()
-      : thread_([this] {
-          while (!stop_.load()) {
-            if (displaySuspended.load() == DisplaySuspension::CommandStarted) {
-              sawSuspended = true;
-              if (windowState().fullScreenMode.load() != 0) {
-                sawFullScreenWhileSuspended = true;
-              }
-            }
-            std::this_thread::sleep_for(1ms);
-          }
-        }) {}
-  ~FlagMonitor() { stopNow(); }
-  void stopNow() {
-    stop_ = true;
-    if (thread_.joinable()) thread_.join();
-  }
-  std::atomic<bool> sawSuspended{false};
-  std::atomic<bool> sawFullScreenWhileSuspended{false};
-
- private:
-  std::atomic<bool> stop_{false};
-  std::thread thread_;
-};
-
-// Plays the window thread's part of the full-screen hand-over: applies each request.
-class FakeWindowThread {
- public:
-  FakeWindowThread()
-      : thread_([this] {
-          while (!stop_.load()) {
-            int32_t request = fullScreenRequest.load();
-            if (request != -1) {
-              requests_.push_back(request);
-              windowState().fullScreenMode.store(request);
-              fullScreenRequest.store(-1);
-            }
-            std::this_thread::sleep_for(1ms);
-          }
-        }) {}
-  // Stops the thread and returns the requests it applied, in order.
-  std::vector<int32_t> finish() {
-    stop_ = true;
-    thread_.join();
-    return requests_;
-  }
-
- private:
-  std::atomic<bool> stop_{false};
-  std::vector<int32_t> requests_;
-  std::thread thread_;
+  std::string bin;
 };
 
 void setFullScreenMode(int32_t mode) {
@@ -185,7 +82,7 @@ TEST_F(ShellLaunchTest, RunShell_TriesFileThenProgramWithArgumentsThenInterprete
   writeFile("localtool", kRecorder, 0755);
   std::filesystem::create_directory("docs");
   std::filesystem::create_directory("dir with blank");
-  writeFile(folder + "/dir with blank/tool", kRecorder, 0755);
+  writeFile(folder() + "/dir with blank/tool", kRecorder, 0755);
 
   struct Case {
     std::string name, command, log;
@@ -196,7 +93,7 @@ TEST_F(ShellLaunchTest, RunShell_TriesFileThenProgramWithArgumentsThenInterprete
        "recorder one \"two words\" three",
        "run recorder\narg [one]\narg [two words]\narg [three]\n"},
       {"a quoted program path keeps its blank and its argument",
-       "\"" + folder + "/dir with blank/tool\" -x", "run tool\narg [-x]\n"},
+       "\"" + folder() + "/dir with blank/tool\" -x", "run tool\narg [-x]\n"},
       {"a path with a slash runs from the current folder", "./localtool", "run localtool\n"},
       {"a program in the current folder named without a path is not run", "localtool", ""},
       {"a document opens with xdg-open", "notes.set", "run xdg-open\narg [notes.set]\n"},
@@ -229,13 +126,7 @@ TEST_F(ShellLaunchTest, RunShell_WaitsWithDisplaySuspendedAndClearsItAfter) {
   writeFile("notes.set", "settings\n");
   setenv("FAKE_SLEEP", "0.3", 1);
   for (const char* command : {"recorder", "recorder with arguments", "notes.set"}) {
-    clearLog();
-    FlagMonitor monitor;
-    run(command);
-    monitor.stopNow();
-    EXPECT_NE(log().find("done "), std::string::npos) << command << ": returned before the end";
-    EXPECT_TRUE(monitor.sawSuspended) << command;
-    EXPECT_EQ(displaySuspended.load(), DisplaySuspension::None) << command;
+    expectRunWaitsWithTheDisplaySuspended(command);
   }
 }
 
@@ -259,7 +150,7 @@ TEST_F(ShellLaunchTest, RunShell_ReportsNothingWhenNoTrySucceeds) {
   run("nosuchprogram-ferlang");
   run("nosuchprogram-ferlang with arguments");
   run(" leading blank");
-  setCommandInterpreterForTesting(folder + "/no-interpreter");
+  setCommandInterpreterForTesting(folder() + "/no-interpreter");
   run("nosuchprogram-ferlang");
   run("dir");
   EXPECT_TRUE(box.shown.empty());
@@ -269,7 +160,7 @@ TEST_F(ShellLaunchTest, RunShell_ReportsNothingWhenNoTrySucceeds) {
 }
 
 TEST_F(ShellLaunchTest, RunShell_WithoutAnInterpreterStillStartsProgramsDirectly) {
-  setCommandInterpreterForTesting(folder + "/no-interpreter");
+  setCommandInterpreterForTesting(folder() + "/no-interpreter");
   EXPECT_EQ(commandInterpreterAvailable(), 0);
   run("recorder a");
   run("echo internal >> \"$FAKE_LOG\"");
@@ -277,7 +168,7 @@ TEST_F(ShellLaunchTest, RunShell_WithoutAnInterpreterStillStartsProgramsDirectly
 }
 
 TEST_F(ShellLaunchTest, CommandInterpreter_IsTestedOnceAndGetsTheCommandAfterDashC) {
-  const std::string interpreter = folder + "/countingsh";
+  const std::string interpreter = folder() + "/countingsh";
   writeFile(interpreter, std::string(kRecorder) + "exec /bin/sh \"$@\"\n", 0755);
   setCommandInterpreterForTesting(interpreter);
   EXPECT_EQ(commandInterpreterAvailable(), 1);
@@ -295,15 +186,8 @@ TEST_F(ShellLaunchTest, CommandInterpreter_IsTestedOnceAndGetsTheCommandAfterDas
 TEST_F(ShellLaunchTest, EmptyCommand_OpensATerminalWhenADisplayIsNamedAndWaits) {
   setenv("DISPLAY", "no-such-host:9", 1);  // named only; nothing connects
   setenv("FAKE_SLEEP", "0.2", 1);
-  for (bool given : {true, false}) {
-    clearLog();
-    FlagMonitor monitor;
-    runShell(literalString(given ? "" : "ignored when not given"), given);
-    monitor.stopNow();
-    EXPECT_EQ(log(), "run x-terminal-emulator\ndone x-terminal-emulator\n") << given;
-    EXPECT_TRUE(monitor.sawSuspended) << given;
-    EXPECT_EQ(displaySuspended.load(), DisplaySuspension::None);
-  }
+  expectEmptyCommandWaitsWithTheDisplaySuspended(
+      "run x-terminal-emulator\ndone x-terminal-emulator\n");
 }
 
 TEST_F(ShellLaunchTest, EmptyCommand_RunsNothingWithNoDisplayAndNoTerminal) {
@@ -327,8 +211,8 @@ TEST_F(ShellLaunchTest, FullScreen_IsLeftForTheCommandAndRestoredAfter) {
   windowExists = true;
   setFullScreenMode(2);
   setenv("FAKE_SLEEP", "0.2", 1);
-  FakeWindowThread window;
-  FlagMonitor monitor;
+  testing::FakeWindowThread window;
+  testing::SuspensionMonitor monitor;
   run("recorder");
   monitor.stopNow();
   std::vector<int32_t> requests = window.finish();
@@ -369,7 +253,7 @@ TEST_F(ShellLaunchTest, FullScreen_TheCommandStillRunsWhenTheWindowThreadNeverAn
 TEST_F(ShellLaunchTest, OpenInTextEditor_ReturnsAtOnceAndLeavesNoZombie) {
   writeFile("Ferlang.set", "settings\n");
   setenv("FAKE_SLEEP", "1", 1);
-  FlagMonitor monitor;
+  testing::SuspensionMonitor monitor;
   auto started = Clock::now();
   EXPECT_TRUE(openInTextEditor(literalString("Ferlang.set")));
   EXPECT_LT(Clock::now() - started, 500ms);
@@ -415,7 +299,7 @@ TEST_F(ShellLaunchTest, OpenInTextEditor_FailsQuietlyWhenNothingCanBeOpened) {
   EXPECT_FALSE(openInTextEditor(literalString("")));
   EXPECT_FALSE(openInTextEditor(literalString(std::string_view("a\0b", 3))));
   std::filesystem::create_directory("empty");
-  setenv("PATH", (folder + "/empty").c_str(), 1);
+  setenv("PATH", (folder() + "/empty").c_str(), 1);
   EXPECT_FALSE(openInTextEditor(literalString("Ferlang.set")));
   EXPECT_TRUE(box.shown.empty());
   EXPECT_EQ(pendingError.load(), 0u);

@@ -6,22 +6,21 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <optional>
-#include <random>
-#include <sstream>
 #include <string>
+#include <system_error>
 #include <thread>
+#include <vector>
 
 #include "runtime/core/errors.h"
 #include "runtime/core/shared_flags.h"
 #include "runtime/display/window_state.h"
 #include "runtime/system/shell_launch.h"
-#include "tests/support/runtime_test.h"
+#include "tests/support/saved_environment.h"
 #include "tests/support/scripted_message_box.h"
+#include "tests/unit/system/shell_launch_fixture.h"
 
 namespace rt {
 namespace {
@@ -30,113 +29,40 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-void setVariable(const char* name, const std::string& value) { _putenv_s(name, value.c_str()); }
-// An empty value removes the variable.
-void clearVariable(const char* name) { _putenv_s(name, ""); }
-
 // Runs each test in a fresh folder that is the current directory, with the recorder's copies
 // in it and first on PATH, and the system's own interpreter.
-class ShellLaunchWin32Test : public testing::RuntimeTest {
+class ShellLaunchWin32Test : public testing::ShellLaunchFixture {
  protected:
+  ShellLaunchWin32Test()
+      : ShellLaunchFixture({"PATH", "FAKE_LOG", "FAKE_SLEEP_MS"}, /*logPatience=*/10s,
+                           /*logPollInterval=*/10ms) {}
+
   void SetUp() override {
-    std::random_device seed;
-    std::mt19937_64 random(seed());
-    for (int attempt = 0; attempt < 100 && folder.empty(); ++attempt) {
-      fs::path candidate = fs::temp_directory_path() / ("ferlang-shell-" + std::to_string(random()));
-      std::error_code error;
-      if (fs::create_directory(candidate, error)) folder = candidate.string();
-    }
-    ASSERT_FALSE(folder.empty());
-    previousDirectory = fs::current_path();
-    fs::current_path(folder);
-    for (const char* name : {"PATH", "FAKE_LOG", "FAKE_SLEEP_MS"}) {
-      const char* value = getenv(name);
-      savedEnvironment.push_back({name, value ? std::optional<std::string>(value) : std::nullopt});
-    }
+    ShellLaunchFixture::SetUp();
+    if (HasFatalFailure()) return;
     const char* path = getenv("PATH");
-    setVariable("PATH", folder + ";" + (path != nullptr ? path : ""));
-    clearVariable("FAKE_SLEEP_MS");
-    setVariable("FAKE_LOG", folder + "\\log");
+    support::setEnvironmentVariable("PATH", folder() + ";" + (path != nullptr ? path : ""));
+    support::removeEnvironmentVariable("FAKE_SLEEP_MS");
     installProgram("recorder.exe");
-    setCommandInterpreterForTesting("");
-    RuntimeTest::SetUp();
   }
 
   void TearDown() override {
-    for (const auto& [name, value] : savedEnvironment) {
-      if (value) {
-        setVariable(name.c_str(), *value);
-      } else {
-        clearVariable(name.c_str());
-      }
-    }
-    fs::current_path(previousDirectory);
-    setCommandInterpreterForTesting("");
+    ShellLaunchFixture::TearDown();
     // A program that is still running keeps its file; the folder goes when it has ended.
     std::error_code ignored;
-    for (int attempt = 0; attempt < 50 && fs::exists(folder); ++attempt) {
-      fs::remove_all(folder, ignored);
-      if (fs::exists(folder)) std::this_thread::sleep_for(100ms);
+    for (int attempt = 0; attempt < 50 && fs::exists(folder()); ++attempt) {
+      fs::remove_all(folder(), ignored);
+      if (fs::exists(folder())) std::this_thread::sleep_for(100ms);
     }
-    RuntimeTest::TearDown();
   }
 
   // Copies the recorder into the test's folder (or a subfolder) as `name`; returns its path.
   std::string installProgram(const std::string& name) const {
-    const fs::path target = fs::path(folder) / name;
+    const fs::path target = fs::path(folder()) / name;
     fs::create_directories(target.parent_path());
     fs::copy_file(FERLANG_RECORDER_EXE, target, fs::copy_options::overwrite_existing);
     return target.string();
   }
-
-  std::string log() const {
-    std::ifstream in(folder + "\\log", std::ios::binary);
-    std::stringstream contents;
-    contents << in.rdbuf();
-    return contents.str();
-  }
-  void clearLog() const {
-    std::error_code ignored;
-    fs::remove(folder + "\\log", ignored);
-  }
-
-  // Waits up to 10 s for the log to contain `text` (for programs that run on their own).
-  bool logEventuallyContains(std::string_view text) const {
-    auto deadline = Clock::now() + 10s;
-    while (Clock::now() < deadline) {
-      if (log().find(text) != std::string::npos) return true;
-      std::this_thread::sleep_for(10ms);
-    }
-    return false;
-  }
-
-  static void run(std::string_view command) { runShell(literalString(command), true); }
-
-  std::string folder;
-  fs::path previousDirectory;
-  std::vector<std::pair<std::string, std::optional<std::string>>> savedEnvironment;
-};
-
-// Samples displaySuspended on another thread while a command runs.
-class SuspensionMonitor {
- public:
-  SuspensionMonitor()
-      : thread_([this] {
-          while (!stop_.load()) {
-            if (displaySuspended.load() == DisplaySuspension::CommandStarted) sawSuspended = true;
-            std::this_thread::sleep_for(1ms);
-          }
-        }) {}
-  ~SuspensionMonitor() { stopNow(); }
-  void stopNow() {
-    stop_ = true;
-    if (thread_.joinable()) thread_.join();
-  }
-  std::atomic<bool> sawSuspended{false};
-
- private:
-  std::atomic<bool> stop_{false};
-  std::thread thread_;
 };
 
 // ---- The order of tries, with a stand-in interpreter --------------------------------------------
@@ -145,7 +71,7 @@ TEST_F(ShellLaunchWin32Test, RunShell_TriesTheShellThenTheFirstWordThenTheInterp
   const std::string interpreter = installProgram("interp.exe");
   installProgram("dir.exe");  // would run if an internal command reached the file tries
   installProgram("dir with blank\\tool.exe");
-  std::ofstream(folder + "\\notes.noassoc") << "no program opens this type\n";
+  std::ofstream(folder() + "\\notes.noassoc") << "no program opens this type\n";
   setCommandInterpreterForTesting(interpreter);
   ASSERT_EQ(commandInterpreterAvailable(), 1);
 
@@ -158,7 +84,7 @@ TEST_F(ShellLaunchWin32Test, RunShell_TriesTheShellThenTheFirstWordThenTheInterp
        "recorder one \"two words\" three",
        "run recorder\narg [one]\narg [two words]\narg [three]\n"},
       {"a quoted program path keeps its blank and gets the rest",
-       "\"" + folder + "\\dir with blank\\tool.exe\" -x", "run tool\narg [-x]\n"},
+       "\"" + folder() + "\\dir with blank\\tool.exe\" -x", "run tool\narg [-x]\n"},
       {"an internal command skips both shell tries and goes to the interpreter", "dir /w",
        "run interp\narg [/c]\narg [dir]\narg [/w]\n"},
       {"an internal command alone goes to the interpreter", "DIR",
@@ -183,15 +109,9 @@ TEST_F(ShellLaunchWin32Test, RunShell_TriesTheShellThenTheFirstWordThenTheInterp
 
 TEST_F(ShellLaunchWin32Test, RunShell_WaitsWithTheDisplaySuspendedAndClearsItAfter) {
   setCommandInterpreterForTesting(installProgram("interp.exe"));
-  setVariable("FAKE_SLEEP_MS", "300");
+  support::setEnvironmentVariable("FAKE_SLEEP_MS", "300");
   for (const char* command : {"recorder", "recorder with parameters", "dir"}) {
-    clearLog();
-    SuspensionMonitor monitor;
-    run(command);
-    monitor.stopNow();
-    EXPECT_NE(log().find("done "), std::string::npos) << command << ": returned before the end";
-    EXPECT_TRUE(monitor.sawSuspended) << command;
-    EXPECT_EQ(displaySuspended.load(), DisplaySuspension::None) << command;
+    expectRunWaitsWithTheDisplaySuspended(command);
   }
 }
 
@@ -208,17 +128,17 @@ TEST_F(ShellLaunchWin32Test, CommandInterpreter_IsTestedOnceWithVer) {
   EXPECT_EQ(commandInterpreterAvailable(), 1);
   EXPECT_EQ(commandInterpreterAvailable(), 1);
   EXPECT_EQ(log(), "run interp\narg [/c]\narg [ver]\n");
-  setCommandInterpreterForTesting(folder + "\\missing\\interp.exe");
+  setCommandInterpreterForTesting(folder() + "\\missing\\interp.exe");
   EXPECT_EQ(commandInterpreterAvailable(), 0);
 }
 
 // Without "cmd.exe" the old interpreter gets the whole command and nothing is tried directly.
 TEST_F(ShellLaunchWin32Test, WithoutCmd_TheOldInterpreterGetsTheWholeCommand) {
   installProgram("command.com");  // found in the current folder, as CreateProcessA looks there
-  setCommandInterpreterForTesting(folder + "\\missing\\cmd.exe");
+  setCommandInterpreterForTesting(folder() + "\\missing\\cmd.exe");
   ASSERT_EQ(commandInterpreterAvailable(), 0);
-  setVariable("FAKE_SLEEP_MS", "200");
-  SuspensionMonitor monitor;
+  support::setEnvironmentVariable("FAKE_SLEEP_MS", "200");
+  testing::SuspensionMonitor monitor;
   run("recorder a \"b c\"");
   monitor.stopNow();
   EXPECT_EQ(log(), "run command\narg [/c]\narg [recorder]\narg [a]\narg [b c]\ndone command\n");
@@ -227,7 +147,7 @@ TEST_F(ShellLaunchWin32Test, WithoutCmd_TheOldInterpreterGetsTheWholeCommand) {
 
 TEST_F(ShellLaunchWin32Test, WithoutAnyInterpreter_NothingRunsAndNothingIsReported) {
   testing::ScriptedMessageBox box;
-  setCommandInterpreterForTesting(folder + "\\missing\\cmd.exe");
+  setCommandInterpreterForTesting(folder() + "\\missing\\cmd.exe");
   run("recorder a");
   run("dir");
   EXPECT_EQ(log(), "");
@@ -253,16 +173,8 @@ TEST_F(ShellLaunchWin32Test, TheSystemInterpreter_RunsInternalCommandsAndTheFall
 
 TEST_F(ShellLaunchWin32Test, EmptyCommand_RunsTheInterpreterInAConsoleAndWaits) {
   setCommandInterpreterForTesting(installProgram("interp.exe"));
-  setVariable("FAKE_SLEEP_MS", "200");
-  for (bool given : {true, false}) {
-    clearLog();
-    SuspensionMonitor monitor;
-    runShell(literalString(given ? "" : "ignored when not given"), given);
-    monitor.stopNow();
-    EXPECT_EQ(log(), "run interp\ndone interp\n") << given;
-    EXPECT_TRUE(monitor.sawSuspended) << given;
-    EXPECT_EQ(displaySuspended.load(), DisplaySuspension::None);
-  }
+  support::setEnvironmentVariable("FAKE_SLEEP_MS", "200");
+  expectEmptyCommandWaitsWithTheDisplaySuspended("run interp\ndone interp\n");
 }
 
 // ---- The full-screen hand-over ------------------------------------------------------------------
@@ -270,22 +182,9 @@ TEST_F(ShellLaunchWin32Test, EmptyCommand_RunsTheInterpreterInAConsoleAndWaits) 
 TEST_F(ShellLaunchWin32Test, FullScreen_IsLeftForTheCommandAndRestoredAfter) {
   windowExists = true;
   windowState().fullScreenMode.store(2);
-  std::atomic<bool> stop{false};
-  std::vector<int32_t> requests;
-  std::thread window([&] {
-    while (!stop.load()) {
-      const int32_t request = fullScreenRequest.load();
-      if (request != -1) {
-        requests.push_back(request);
-        windowState().fullScreenMode.store(request);
-        fullScreenRequest.store(-1);
-      }
-      std::this_thread::sleep_for(1ms);
-    }
-  });
+  testing::FakeWindowThread window;
   run("recorder");
-  stop = true;
-  window.join();
+  const std::vector<int32_t> requests = window.finish();
   EXPECT_EQ(requests, (std::vector<int32_t>{0, 2}));
   EXPECT_EQ(log(), "run recorder\n");
   windowExists = false;
@@ -296,9 +195,9 @@ TEST_F(ShellLaunchWin32Test, FullScreen_IsLeftForTheCommandAndRestoredAfter) {
 
 TEST_F(ShellLaunchWin32Test, OpenInTextEditor_StartsNotepadThroughStartAndReturnsAtOnce) {
   installProgram("notepad.exe");  // "start" finds it in the current folder first
-  std::ofstream(folder + "\\Ferlang.set") << "settings\n";
+  std::ofstream(folder() + "\\Ferlang.set") << "settings\n";
   // The stand-in editor runs for 4 s; the interpreter and "start" take well under that.
-  setVariable("FAKE_SLEEP_MS", "4000");
+  support::setEnvironmentVariable("FAKE_SLEEP_MS", "4000");
   const auto started = Clock::now();
   EXPECT_TRUE(openInTextEditor(literalString("Ferlang.set")));
   EXPECT_LT(Clock::now() - started, 3000ms) << "the editor was waited for";

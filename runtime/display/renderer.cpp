@@ -216,13 +216,7 @@ void redisplayTick(int) {
 }
 
 void onWindowReshape(int width, int height) {
-  WindowState& w = windowState();
-  w.previousClientWidth = w.clientWidth;
-  w.previousClientHeight = w.clientHeight;
-  w.clientWidth = width;
-  w.clientHeight = height;
-  w.reshapePending = false;
-  w.forceRedraw = true;
+  recordClientSize(width, height);
   setRenderMode(0);
 }
 

@@ -70,8 +70,7 @@ void drawFrame(HDC dc, const DisplayFrame& frame, const ViewMapping& m) {
 
 // Draws when there is something new to show (see the overview), or after an expose (`exposed`),
 // into the window's device context, fetched only then: under Wine each fetch costs calls to its
-// server, which would cost an idle window a few percent of a core at 60 ticks a second. An
-// exposed window with no frame yet is painted black.
+// server. An exposed window with no frame yet is painted black.
 void present(bool exposed) {
   if (rendering) return;
   rendering = true;

@@ -10,4 +10,14 @@ WindowState& windowState() {
   return state;
 }
 
+void recordClientSize(int32_t width, int32_t height) {
+  WindowState& w = windowState();
+  w.previousClientWidth = w.clientWidth;
+  w.previousClientHeight = w.clientHeight;
+  w.clientWidth = width;
+  w.clientHeight = height;
+  w.reshapePending = false;
+  w.forceRedraw = true;
+}
+
 }  // namespace rt

@@ -25,6 +25,10 @@ struct WindowState {
 
 WindowState& windowState();
 
+// Records the client area's size as the window reports it after a change; the next draw covers
+// the whole area. DisplayThread.
+void recordClientSize(int32_t width, int32_t height);
+
 // -1 when no full-screen change is pending, else the requested mode 0, 1 or 2. Set by the
 // Alt+Enter handler, consumed by the renderer.
 extern std::atomic<int32_t> fullScreenRequest;

@@ -36,15 +36,9 @@ std::atomic<DWORD> windowThreadId{0};
 // Where the window was before full screen, to go back there. DisplayThread.
 RECT windowedRect{};
 
-// WM_SIZE: the client area's new size, as the freeglut reshape callback records it.
+// WM_SIZE: the client area's new size, drawn at the pass this asks for.
 void onClientResized(int32_t width, int32_t height) {
-  WindowState& w = windowState();
-  w.previousClientWidth = w.clientWidth;
-  w.previousClientHeight = w.clientHeight;
-  w.clientWidth = width;
-  w.clientHeight = height;
-  w.reshapePending = false;
-  w.forceRedraw = true;
+  recordClientSize(width, height);
   wakePresenter();
 }
 

@@ -36,7 +36,9 @@ void delaySeconds(double seconds) {
     if (remaining < 1) remaining = 1;
     // One sleep for the rest of the delay, cut short by a pause or a close, which the
     // checkpoint then acts on; the loop measures again after a wake-up.
-    if (sleepUntilFlag(static_cast<int32_t>(remaining), checkpointRequested)) StatementCheckpoint(0);
+    if (sleepUntilFlag(static_cast<int32_t>(remaining), checkpointRequested)) {
+      StatementCheckpoint(0);
+    }
   }
 }
 

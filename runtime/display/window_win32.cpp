@@ -122,7 +122,9 @@ void showNativeTitle(const char* title) { SetWindowTextA(programWindow(), title)
 void wakePresenter() {
   HWND window = nativeWindow.load(std::memory_order_acquire);
   if (window == nullptr || presentPosted.exchange(true, std::memory_order_acq_rel)) return;
-  if (!PostMessageA(window, kPresentMessage, 0, 0)) presentPosted.store(false, std::memory_order_release);
+  if (!PostMessageA(window, kPresentMessage, 0, 0)) {
+    presentPosted.store(false, std::memory_order_release);  // none is on its way after all
+  }
 }
 
 HWND programWindow() { return nativeWindow.load(std::memory_order_acquire); }

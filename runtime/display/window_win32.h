@@ -2,8 +2,9 @@
 //
 // How the pieces fit: runWindowLoop (window.h) creates the runtime's own window on
 // DisplayThread and runs its message loop for good. The window procedure passes
-// - presenter passes (wakePresenter) and paint requests to the presenter (renderer_win32.cpp), which shows the
-//   newest frame of the FrameRing with StretchDIBits and keeps the client area at its size;
+// - presenter passes (wakePresenter) and paint requests to the presenter (renderer_win32.cpp),
+//   which shows the newest frame of the FrameRing with StretchDIBits and keeps the client area
+//   at its size;
 // - key and mouse messages to input_events_win32.cpp, which reduces them to runtime key codes
 //   and mouse state;
 // - menu commands to the menu (menu_bar_win32.cpp), which holds a clicked item's highlight

@@ -51,7 +51,9 @@ IndicatorWatch& watch() {
 // Asks the server to report indicator changes, then reads the states; false when it cannot.
 bool startWatching(Display* display, IndicatorWatch& w) {
   int opcode = 0, errorBase = 0, major = XkbMajorVersion, minor = XkbMinorVersion;
-  if (!XkbQueryExtension(display, &opcode, &w.xkbEventBase, &errorBase, &major, &minor)) return false;
+  if (!XkbQueryExtension(display, &opcode, &w.xkbEventBase, &errorBase, &major, &minor)) {
+    return false;
+  }
   if (!XkbSelectEventDetails(display, XkbUseCoreKbd, XkbIndicatorStateNotify, XkbAllIndicatorsMask,
                              XkbAllIndicatorsMask)) {
     return false;
@@ -72,7 +74,8 @@ void takeNotifications(Display* display, IndicatorWatch& w) {
     XEvent event;
     XNextEvent(display, &event);
     if (event.type != w.xkbEventBase) continue;
-    if (reinterpret_cast<const XkbEvent&>(event).any.xkb_type == XkbIndicatorStateNotify) changed = true;
+    const XkbEvent& xkb = reinterpret_cast<const XkbEvent&>(event);
+    if (xkb.any.xkb_type == XkbIndicatorStateNotify) changed = true;
   }
   if (changed) w.state = askServer(display);
 }

@@ -75,7 +75,9 @@ void runtimeLoopThread() {
     }
     if (sleepUntilFlag(kPassMs, endRequested)) break;
     buildFrameIfAutomatic();
-    if (displaySuspended.load(std::memory_order_relaxed) == DisplaySuspension::None) syncLockKeysWithSystem();
+    if (displaySuspended.load(std::memory_order_relaxed) == DisplaySuspension::None) {
+      syncLockKeysWithSystem();
+    }
   }
   exitProcessInOrder();
 }

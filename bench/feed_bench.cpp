@@ -19,6 +19,7 @@
 #include <random>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "feed/kept_records.h"
@@ -49,27 +50,22 @@ void writeDecoderLog(const std::string& path, long lines) {
       std::snprintf(line, sizeof line,
                     "20%02d%02d_%02d%02d00    14.074 Rx FT8    -12  0.1 1234 CQ K1ABC FN42\n",
                     month, day, hour, min);
-    } else if (kind < 50) {
-      std::snprintf(line, sizeof line,
-                    "20%02d%02d %02d%02d %3d  0.32  %s  K%dAB FN%02d 37     0  0.49  1  1    0  0  "
-                    " 6     1   477\n",
-                    month, day, hour, min, snr(random), frequency, call(random) % 10,
-                    call(random) % 100);
     } else if (kind < 90) {
+      // The two column layouts of a decode, filled from the same fields.
       std::snprintf(line, sizeof line,
-                    "20%02d%02d %02d%02d   4 %3d  0.32   %s  W%dXYZ EM%02d 23     0     1    0    "
-                    "1  472  0\n",
+                    kind < 50 ? "20%02d%02d %02d%02d %3d  0.32  %s  K%dAB FN%02d 37     0  0.49  "
+                                "1  1    0  0   6     1   477\n"
+                              : "20%02d%02d %02d%02d   4 %3d  0.32   %s  W%dXYZ EM%02d 23     0  "
+                                "   1    0    1  472  0\n",
                     month, day, hour, min, snr(random), frequency, call(random) % 10,
                     call(random) % 100);
-    } else if (kind < 95) {
-      std::snprintf(line, sizeof line,
-                    "20%02d%02d %02d%02d %3d  0.54   %s  <N%dAUM> EM70EM 27       0  0.62  1  1    "
-                    "0  0   1     1   655\n",
-                    month, day, hour, min, snr(random), frequency, call(random) % 10);
     } else {
+      // A hashed call or a compound call, filled from the same fields.
       std::snprintf(line, sizeof line,
-                    "20%02d%02d %02d%02d %3d  0.54   %s  AJ%dS/1 33               0  0.45  1  1    "
-                    "0  0   4     1   420\n",
+                    kind < 95 ? "20%02d%02d %02d%02d %3d  0.54   %s  <N%dAUM> EM70EM 27       0  "
+                                "0.62  1  1    0  0   1     1   655\n"
+                              : "20%02d%02d %02d%02d %3d  0.54   %s  AJ%dS/1 33               0  "
+                                "0.45  1  1    0  0   4     1   420\n",
                     month, day, hour, min, snr(random), frequency, call(random) % 10);
     }
     out << line;
@@ -82,6 +78,7 @@ struct RunFigures {
   int status = -1;
 };
 
+// Starts ferlang-feed with `argv`, its standard output thrown away; 0 when it cannot start.
 pid_t startFeed(std::vector<std::string> argv) {
   argv.insert(argv.begin(), FERLANG_FEED_EXE);
   std::vector<char*> pointers;
@@ -98,20 +95,12 @@ pid_t startFeed(std::vector<std::string> argv) {
 
 RunFigures runOnce(const std::string& source, const std::string& spotLog,
                    std::vector<std::string> extra = {}) {
-  std::vector<std::string> argv = {FERLANG_FEED_EXE, "--once", source, spotLog};
-  argv.insert(argv.end(), extra.begin(), extra.end());
-  std::vector<char*> pointers;
-  for (std::string& argument : argv) pointers.push_back(argument.data());
-  pointers.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  std::vector<std::string> arguments = {"--once", source, spotLog};
+  arguments.insert(arguments.end(), extra.begin(), extra.end());
   const auto start = std::chrono::steady_clock::now();
-  pid_t pid = 0;
   RunFigures figures;
-  if (posix_spawn(&pid, pointers[0], &actions, nullptr, pointers.data(), environ) != 0)
-    return figures;
-  posix_spawn_file_actions_destroy(&actions);
+  const pid_t pid = startFeed(std::move(arguments));
+  if (pid == 0) return figures;
   int status = 0;
   struct rusage usage {};
   wait4(pid, &status, 0, &usage);

@@ -153,8 +153,10 @@ class WinePlotterTest : public e2e::X11Test {
     return waitUntil(10000, [&] { return e2e::windowsNamedWith(display, kTitle).empty(); });
   }
 
-  // Starts the Windows plotter and waits until its chart is drawn; returns its window.
-  Window startAndWaitForChart() {
+  // Writes the two-spot settings and log, starts the Windows plotter and waits until its chart
+  // is drawn; returns its window (0 when no chart comes).
+  Window startTwoSpotChart() {
+    writeTwoSpotFiles(program.folder());
     if (!waitForNoPlotterWindow()) return 0;
     pid = e2e::startUnderWine(program.path(), program.folder());
     Window window = x11driver::findWindow(display, kTitle, 30000);
@@ -172,6 +174,16 @@ class WinePlotterTest : public e2e::X11Test {
       return found != 0;
     });
     return found;
+  }
+
+  // The plotter must end with status 0 within 10 s; once it has, teardown has nothing to stop.
+  void expectEndsWithStatus0() {
+    EXPECT_EQ(e2e::waitForExit(pid, 10000), 0);
+    pid = 0;
+  }
+  void closeAndExpectStatus0(Window window) {
+    x11driver::sendClose(display, window);
+    expectEndsWithStatus0();
   }
 
   // Clicks the middle of menu item `index` (0: "Edit setup file", 1: "Help").
@@ -203,8 +215,7 @@ TEST_F(WinePlotterTest, TwoSpotLogDrawsTheSameChartAsTheLinuxBuildPixelForPixel)
   ASSERT_TRUE(linuxClient.complete()) << "the Linux build drew no chart";
   ASSERT_TRUE(waitForNoPlotterWindow()) << "the Linux build's window stays";
 
-  writeTwoSpotFiles(program.folder());
-  Window window = startAndWaitForChart();
+  Window window = startTwoSpotChart();
   ASSERT_NE(window, 0u) << "no chart in the Windows build's window";
   // The X window is the menu bar and the client area: 640 wide, 480 rows below the menu bar.
   EXPECT_EQ(client.picture.width, kWidth);
@@ -226,9 +237,7 @@ TEST_F(WinePlotterTest, TwoSpotLogDrawsTheSameChartAsTheLinuxBuildPixelForPixel)
   EXPECT_TRUE(rowShows(client, 27, 12, "QQ1BBB", kLightRed));
   // The menu bar holds the two captions.
   EXPECT_EQ(menuCaptionColumns(client).size(), 2u);
-  x11driver::sendClose(display, window);
-  EXPECT_EQ(e2e::waitForExit(pid, 10000), 0);
-  pid = 0;
+  closeAndExpectStatus0(window);
 }
 
 // The demo log's chart drawn without a window by both builds: every pixel the same.
@@ -259,9 +268,8 @@ TEST_F(WinePlotterTest, TheDemoLogSnapshotIsTheLinuxBuildsPixelForPixel) {
 }
 
 TEST_F(WinePlotterTest, HelpOpensNotepadOnceWhileTheChartKeepsRefreshing) {
-  writeTwoSpotFiles(program.folder());
   writeFile(program.folder(), "Ferlang Help.txt", "Help text\r\n");
-  Window window = startAndWaitForChart();
+  Window window = startTwoSpotChart();
   ASSERT_NE(window, 0u);
   clickMenuItem(window, 1);
   Window notepad = waitForWindowNamedWith("Ferlang Help.txt", 20000);
@@ -280,22 +288,17 @@ TEST_F(WinePlotterTest, HelpOpensNotepadOnceWhileTheChartKeepsRefreshing) {
   // One click, one Notepad, however many polls have passed since.
   EXPECT_EQ(e2e::windowsNamedWith(display, "Ferlang Help.txt").size(), 1u);
   x11driver::sendClose(display, notepad);
-  x11driver::sendClose(display, window);
-  EXPECT_EQ(e2e::waitForExit(pid, 10000), 0);
-  pid = 0;
+  closeAndExpectStatus0(window);
 }
 
 TEST_F(WinePlotterTest, EditSetupFileOpensNotepadOnTheSettingsFile) {
-  writeTwoSpotFiles(program.folder());
-  Window window = startAndWaitForChart();
+  Window window = startTwoSpotChart();
   ASSERT_NE(window, 0u);
   clickMenuItem(window, 0);
   Window notepad = waitForWindowNamedWith("Ferlang.set", 20000);
   ASSERT_NE(notepad, 0u) << "no Notepad window on Ferlang.set";
   x11driver::sendClose(display, notepad);
-  x11driver::sendClose(display, window);
-  EXPECT_EQ(e2e::waitForExit(pid, 10000), 0);
-  pid = 0;
+  closeAndExpectStatus0(window);
 }
 
 TEST_F(WinePlotterTest, MissingSettingsFileShowsError53AndNoEndsWithStatus0) {
@@ -304,22 +307,17 @@ TEST_F(WinePlotterTest, MissingSettingsFileShowsError53AndNoEndsWithStatus0) {
   ASSERT_NE(dialog, 0u) << "no dialog named Unhandled Error #53";
   std::this_thread::sleep_for(std::chrono::milliseconds(300));  // mapped and ready for keys
   x11driver::typeKey(display, dialog, XK_n);
-  EXPECT_EQ(e2e::waitForExit(pid, 10000), 0);
-  pid = 0;
+  expectEndsWithStatus0();
 }
 
 TEST_F(WinePlotterTest, CloseBoxEndsWithStatus0) {
-  writeTwoSpotFiles(program.folder());
-  Window window = startAndWaitForChart();
+  Window window = startTwoSpotChart();
   ASSERT_NE(window, 0u);
-  x11driver::sendClose(display, window);
-  EXPECT_EQ(e2e::waitForExit(pid, 10000), 0);
-  pid = 0;
+  closeAndExpectStatus0(window);
 }
 
 TEST_F(WinePlotterTest, EscapeShowsThePromptAndTheNextKeyEndsWithStatus0) {
-  writeTwoSpotFiles(program.folder());
-  Window window = startAndWaitForChart();
+  Window window = startTwoSpotChart();
   ASSERT_NE(window, 0u);
   x11driver::typeKey(display, window, XK_Escape);
   EXPECT_TRUE(waitUntil(5000, [&] {
@@ -329,15 +327,13 @@ TEST_F(WinePlotterTest, EscapeShowsThePromptAndTheNextKeyEndsWithStatus0) {
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   EXPECT_TRUE(e2e::isRunning(pid)) << "the program waits for a key after the prompt";
   x11driver::typeKey(display, window, XK_space);
-  EXPECT_EQ(e2e::waitForExit(pid, 10000), 0);
-  pid = 0;
+  expectEndsWithStatus0();
 }
 
 // Alt+Enter steps through full screen (stretched, smoothed, square pixels, smoothed) and back to
 // the window, which then shows the same picture as before.
 TEST_F(WinePlotterTest, AltEnterFillsTheScreenAndFiveReturnToTheSameWindow) {
-  writeTwoSpotFiles(program.folder());
-  Window window = startAndWaitForChart();
+  Window window = startTwoSpotChart();
   ASSERT_NE(window, 0u);
   const ClientPicture windowed = client;
   const int screenWidth = DisplayWidth(display, DefaultScreen(display));
@@ -366,9 +362,7 @@ TEST_F(WinePlotterTest, AltEnterFillsTheScreenAndFiveReturnToTheSameWindow) {
     return client.complete() && client.top == windowed.top &&
            client.picture.pixels == windowed.picture.pixels;
   })) << "the window did not come back as it was";
-  x11driver::sendClose(display, window);
-  EXPECT_EQ(e2e::waitForExit(pid, 10000), 0);
-  pid = 0;
+  closeAndExpectStatus0(window);
 }
 
 }  // namespace

@@ -8,9 +8,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 #include <thread>
+
+#include "tests/support/temp_folder.h"
 
 namespace rt {
 namespace {
@@ -19,27 +20,15 @@ namespace fs = std::filesystem;
 
 class NativeFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::random_device seed;
-    std::mt19937_64 random(seed());
-    for (int attempt = 0; attempt < 100 && folder.empty(); ++attempt) {
-      fs::path candidate = fs::temp_directory_path() / ("ferlang-native-" + std::to_string(random()));
-      std::error_code error;
-      if (fs::create_directory(candidate, error)) folder = candidate.string();
-    }
-    ASSERT_FALSE(folder.empty());
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(folder, ignored);
-  }
+  void SetUp() override { ASSERT_FALSE(folder.path().empty()); }
 
-  std::string file(std::string_view name) const { return folder + "\\" + std::string(name); }
+  // Names join with the Windows separator, as a Windows program would write them.
+  std::string file(std::string_view name) const {
+    return folder.path() + "\\" + std::string(name);
+  }
   std::string write(std::string_view name, std::string_view bytes) const {
-    const std::string path = file(name);
-    std::ofstream(path, std::ios::binary)
-        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return path;
+    folder.write(name, bytes);
+    return file(name);
   }
   // Reads up to `count` bytes at the file pointer, as text.
   static std::string readText(NativeFile& native, size_t count) {
@@ -50,7 +39,7 @@ class NativeFileTest : public ::testing::Test {
     return bytes;
   }
 
-  std::string folder;
+  support::TempFolder folder{"ferlang-native-"};
 };
 
 TEST_F(NativeFileTest, ReadsSeeksAndKnowsItsLength) {

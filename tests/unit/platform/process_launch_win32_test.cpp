@@ -10,12 +10,13 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <optional>
-#include <random>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "tests/support/saved_environment.h"
+#include "tests/support/temp_folder.h"
 
 namespace rt {
 namespace {
@@ -27,26 +28,16 @@ using namespace std::chrono_literals;
 class ProcessLaunchWin32Test : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::random_device seed;
-    std::mt19937_64 random(seed());
-    for (int attempt = 0; attempt < 100 && folder.empty(); ++attempt) {
-      fs::path candidate = fs::temp_directory_path() / ("ferlang-launch-" + std::to_string(random()));
-      std::error_code error;
-      if (fs::create_directory(candidate, error)) folder = candidate.string();
-    }
     ASSERT_FALSE(folder.empty());
-    for (const char* name : {"FAKE_LOG", "FAKE_SLEEP_MS"}) {
-      const char* value = getenv(name);
-      saved.push_back({name, value ? std::optional<std::string>(value) : std::nullopt});
-    }
-    _putenv_s("FAKE_LOG", (folder + "\\log").c_str());
-    _putenv_s("FAKE_SLEEP_MS", "");
+    support::setEnvironmentVariable("FAKE_LOG", folder + "\\log");
+    support::removeEnvironmentVariable("FAKE_SLEEP_MS");
     recorder = folder + "\\bin\\recorder.exe";
     fs::create_directories(folder + "\\bin");
     fs::copy_file(FERLANG_RECORDER_EXE, recorder);
   }
+  // A child that has just ended may hold its program file a little longer, and the temporary
+  // folder tries its removal only once: keep trying here first.
   void TearDown() override {
-    for (const auto& [name, value] : saved) _putenv_s(name.c_str(), value ? value->c_str() : "");
     std::error_code ignored;
     for (int attempt = 0; attempt < 50 && fs::exists(folder); ++attempt) {
       fs::remove_all(folder, ignored);
@@ -61,8 +52,10 @@ class ProcessLaunchWin32Test : public ::testing::Test {
     return contents.str();
   }
 
-  std::string folder, recorder;
-  std::vector<std::pair<std::string, std::optional<std::string>>> saved;
+  support::SavedEnvironment savedEnvironment{"FAKE_LOG", "FAKE_SLEEP_MS"};
+  support::TempFolder tempFolder{"ferlang-launch-"};
+  const std::string folder = tempFolder.path();
+  std::string recorder;
 };
 
 TEST_F(ProcessLaunchWin32Test, ArgumentsReachTheProgramByteForByte) {
@@ -124,11 +117,13 @@ TEST_F(ProcessLaunchWin32Test, PathKindsAndProgramLookup) {
 
   EXPECT_EQ(findProgram(recorder), recorder) << "a path is taken as it is";
   EXPECT_EQ(findProgram(folder + "\\notes.txt"), "");
-  const char* path = getenv("PATH");
-  const std::string savedPath = path != nullptr ? path : "";
-  _putenv_s("PATH", (folder + "\\bin;" + savedPath).c_str());
-  const std::string found = findProgram("recorder");
-  _putenv_s("PATH", savedPath.c_str());
+  std::string found;
+  {
+    const support::SavedEnvironment savedPath{"PATH"};
+    const char* path = getenv("PATH");
+    support::setEnvironmentVariable("PATH", folder + "\\bin;" + (path != nullptr ? path : ""));
+    found = findProgram("recorder");
+  }
   EXPECT_TRUE(!found.empty() && fs::equivalent(found, recorder)) << found;
   EXPECT_EQ(findProgram("nosuchprogram-ferlang"), "");
 }

@@ -1,10 +1,10 @@
 // Number-to-text conversion.
 //
 // Integers are written digit by digit after a blank or a minus sign (what printf's blank sign
-// flag gives, without its cost: the plotter formats a number per log record). Floats are first written in scientific
-// notation with all of their type's significant digits; the digits and the exponent read back
-// from that text decide between fixed and scientific output, so rounding happens once, in the
-// C library, and the choice never disagrees with the digits shown.
+// flag gives, without its cost: the plotter formats a number per log record). Floats are first
+// written in scientific notation with all of their type's significant digits; the digits and
+// the exponent read back from that text decide between fixed and scientific output, so
+// rounding happens once, in the C library, and the choice never disagrees with the digits shown.
 #include "runtime/core/number_format.h"
 
 #include <algorithm>

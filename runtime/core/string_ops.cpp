@@ -39,7 +39,6 @@ RtString* cutRange(RtString* s, int32_t offset, int32_t length) {
 
 int32_t clampCount(int32_t n, int32_t length) { return std::clamp(n, 0, length); }
 
-
 }  // namespace
 
 // ---- Creation -----------------------------------------------------------------------------------

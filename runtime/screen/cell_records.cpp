@@ -14,8 +14,7 @@ bool recording = false;
 // Draws cell (column, row) into the pixels, then forgets it. The 0 is stored with release after
 // the pixel stores, so a builder that loads it (acquire) also sees the pixels.
 void revealCell(ImageSurface& s, CellRecords& cells, int32_t column, int32_t row) {
-  uint32_t& slot = cells.words[static_cast<size_t>(row) * static_cast<size_t>(cells.columns) +
-                               static_cast<size_t>(column)];
+  uint32_t& slot = cellSlot(cells, column, row);
   if (slot == 0) return;
   drawRecordedCell(s, column, row, slot);
   std::atomic_ref<uint32_t>(slot).store(0, std::memory_order_release);
@@ -47,7 +46,6 @@ void freeCellRecords(ImageSurface& s) {
 }
 
 void setCellRecording(bool on) { recording = on; }
-bool cellRecordingOn() { return recording; }
 
 bool recordsGlyphs(const ImageSurface& s) {
   // Narrow built-in fonts only: their cells lie on the table's 8-pixel columns.
@@ -57,8 +55,7 @@ bool recordsGlyphs(const ImageSurface& s) {
 
 size_t recordCellRun(CellRecords& cells, int32_t column, int32_t row, uint32_t colours,
                      const uint8_t* codes, size_t count, bool stopAtControl) {
-  uint32_t* slot = cells.words.get() + static_cast<size_t>(row) * static_cast<size_t>(cells.columns) +
-                   static_cast<size_t>(column);
+  uint32_t* slot = &cellSlot(cells, column, row);
   size_t taken = 0;
   int32_t added = 0;  // cells that held no record before
   for (; taken < count; ++taken) {

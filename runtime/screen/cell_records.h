@@ -61,15 +61,19 @@ void freeCellRecords(ImageSurface& surface);
 // Cells already recorded stay valid either way. Code that reads raster memory directly (tests,
 // tools) sees every glyph at once while it is off. ProgramThread.
 void setCellRecording(bool on);
-bool cellRecordingOn();
 
 // True when a glyph drawn into `surface` now would be recorded instead of drawn.
 bool recordsGlyphs(const ImageSurface& surface);
 
+// The word of cell (column, row), both 0-based and inside the table.
+inline uint32_t& cellSlot(CellRecords& cells, int32_t column, int32_t row) {
+  return cells.words[static_cast<size_t>(row) * static_cast<size_t>(cells.columns) +
+                     static_cast<size_t>(column)];
+}
+
 // Records `word` for cell (column, row), both 0-based and inside the table. ProgramThread.
 inline void recordCell(CellRecords& cells, int32_t column, int32_t row, uint32_t word) {
-  uint32_t& slot = cells.words[static_cast<size_t>(row) * static_cast<size_t>(cells.columns) +
-                               static_cast<size_t>(column)];
+  uint32_t& slot = cellSlot(cells, column, row);
   if (slot == 0) {
     ++cells.inRow[row];
     ++cells.recorded;

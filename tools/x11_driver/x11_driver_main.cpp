@@ -7,7 +7,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-
 #include <thread>
 
 #include "tools/x11_driver/x11_driver.h"

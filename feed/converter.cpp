@@ -50,6 +50,38 @@ void Converter::startOver() {
   replayRecords_ = newestRecords_;
 }
 
+namespace {
+
+constexpr std::string_view lineEnd = "\r\n";
+
+std::vector<std::string> withoutLineEnds(const std::unordered_set<std::string>& records) {
+  std::vector<std::string> texts;
+  texts.reserve(records.size());
+  for (const std::string& record : records) texts.push_back(record.substr(0, record.size() - 2));
+  return texts;
+}
+
+std::unordered_set<std::string> withLineEnds(const std::vector<std::string>& texts) {
+  std::unordered_set<std::string> records;
+  for (const std::string& text : texts) records.insert(text + std::string(lineEnd));
+  return records;
+}
+
+}  // namespace
+
+ConverterMemory Converter::memory() const {
+  return {newestMinutes_, withoutLineEnds(newestRecords_), startedOver_, replayMinutes_,
+          withoutLineEnds(replayRecords_)};
+}
+
+void Converter::restore(const ConverterMemory& memory) {
+  newestMinutes_ = memory.newestMinutes;
+  newestRecords_ = withLineEnds(memory.newestRecords);
+  startedOver_ = memory.startedOver;
+  replayMinutes_ = memory.replayMinutes;
+  replayRecords_ = withLineEnds(memory.replayRecords);
+}
+
 bool Converter::alreadyWritten(int64_t minutes, std::string_view record) const {
   if (minutes < replayMinutes_) return true;
   return minutes == replayMinutes_ && replayRecords_.count(std::string(record)) != 0;

@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_set>
+#include <vector>
 
 #include "feed/bands.h"
 #include "feed/decode_line.h"
@@ -35,6 +36,16 @@ struct ConverterOptions {
   bool localTime = false;    // write the local time of day instead of UTC
 };
 
+// What a converter remembers of the records it wrote, so that a later run started on the same
+// spot log skips what was written already (resume_state.h). Records without their line end.
+struct ConverterMemory {
+  int64_t newestMinutes = INT64_MIN;
+  std::vector<std::string> newestRecords;
+  bool startedOver = false;
+  int64_t replayMinutes = INT64_MIN;
+  std::vector<std::string> replayRecords;
+};
+
 class Converter {
  public:
   explicit Converter(ConverterOptions options) : options_(options) {}
@@ -48,6 +59,15 @@ class Converter {
 
   // The decoder log starts again from its beginning: from here on, skip what was written.
   void startOver();
+
+  // The last record converted was found in the spot log already: it counts as such.
+  void countLastAsAlreadyWritten() {
+    --counts_.records;
+    ++counts_.alreadyWritten;
+  }
+
+  ConverterMemory memory() const;
+  void restore(const ConverterMemory& memory);
 
   const Decode& lastDecode() const { return last_; }
   TimeOfDay lastTime() const { return lastTime_; }

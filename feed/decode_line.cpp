@@ -98,18 +98,20 @@ bool readFrequency(std::string_view text, double& megahertz) {
   return result.ec == std::errc() && megahertz > 0;
 }
 
-// A Maidenhead locator of four or six characters: field letters A to R, square digits, and
-// subsquare letters A to X in either case.
+// A locator word as the decoder wrote it: four or six letters and digits, not all digits. Most
+// are Maidenhead squares, but telemetry transmitters (pico balloons) send type-3 messages whose
+// six-character word is not one ("B000AA"), and they are spots all the same.
 bool isLocator(std::string_view text) {
   if (text.size() != 4 && text.size() != 6) return false;
-  if (text[0] < 'A' || text[0] > 'R' || text[1] < 'A' || text[1] > 'R') return false;
-  if (!isDigit(text[2]) || !isDigit(text[3])) return false;
-  for (size_t i = 4; i < text.size(); ++i) {
-    const char c = text[i];
-    const bool subsquare = (c >= 'A' && c <= 'X') || (c >= 'a' && c <= 'x');
-    if (!subsquare) return false;
+  bool letter = false;
+  for (char c : text) {
+    if (isUpper(c) || isLower(c)) {
+      letter = true;
+    } else if (!isDigit(c)) {
+      return false;
+    }
   }
-  return true;
+  return letter;
 }
 
 // A call sign: letters, digits and '/', with at least one letter or digit.
@@ -126,7 +128,8 @@ bool isCall(std::string_view text) {
   return alphanumeric;
 }
 
-bool readPower(std::string_view text, int& dbm) { return readInteger(text, 0, 60, dbm); }
+// Any whole number the decoder wrote: powers outside 0 to 60 dBm occur.
+bool readPower(std::string_view text, int& dbm) { return readInteger(text, -9999, 9999, dbm); }
 
 bool readDate(std::string_view text, Decode& decode) {
   if (text.size() != 6 || !allDigits(text)) return false;

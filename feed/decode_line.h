@@ -6,6 +6,9 @@
 // The two are told apart by the fourth column: a time offset always has a decimal point, an
 // SNR never does. The message is "CALL GRID POWER", "CALL POWER" (a compound call, no
 // locator), "<CALL> GRID6 POWER" (a hashed call the decoder resolved) or "<...> GRID6 POWER".
+// The locator and power words are taken as the decoder wrote them: a locator is any word of four
+// or six letters and digits (telemetry sends words that are not Maidenhead squares), a power any
+// whole number.
 // Rows of other modes (a general decoder log), rows recording the station's own
 // transmissions and anything else are classified so that the feed can skip and count them.
 //

@@ -1,5 +1,6 @@
-// Wiring of the feed: follower -> line splitter -> converter -> spot log, with the alerts and
-// the kept records of --keep-hours beside the spot log.
+// Wiring of the feed: follower -> spot feed (line splitter, converter) -> spot log, with the
+// alerts and the --keep-hours minutes beside it, and the state that lets the next run continue
+// where this one stopped (resume_state.h).
 #include "feed/feed_run.h"
 
 #include <chrono>
@@ -8,11 +9,11 @@
 
 #include "feed/alert_launch.h"
 #include "feed/alerts.h"
-#include "feed/converter.h"
 #include "feed/files.h"
 #include "feed/follower.h"
 #include "feed/kept_records.h"
-#include "feed/line_splitter.h"
+#include "feed/resume_state.h"
+#include "feed/spot_feed.h"
 #include "feed/stop_signal.h"
 
 namespace feed {
@@ -21,88 +22,6 @@ namespace {
 constexpr int pollMs = 1000;
 constexpr auto reportEvery = std::chrono::minutes(1);
 constexpr auto replaceEvery = std::chrono::minutes(1);
-// Records are gathered into writes of whole lines up to about this size.
-constexpr size_t writeBytes = 1 << 16;
-
-// Receives the decoder log's bytes and appends the records to the spot log.
-class SpotFeed : public FollowReader {
- public:
-  SpotFeed(const FeedOptions& options, SpotLogFile& spotLog)
-      : converter_({options.band, options.localTime}), spotLog_(spotLog) {
-    pending_.reserve(writeBytes + LineSplitter::defaultMaxLineBytes);
-  }
-
-  // Alerts for the decodes read from now on (none for those in the file at the start).
-  void armAlerts(Alerter* alerter) { alerter_ = alerter; }
-  // Records go to `kept` as well; while `appending` is false, only there.
-  void keepRecords(KeptRecords* kept, bool appending) {
-    kept_ = kept;
-    appending_ = appending;
-  }
-  // The clock for the kept records' window, read once per poll.
-  void setNow(int64_t nowUtcMinutes) { now_ = nowUtcMinutes; }
-
-  void bytes(std::string_view block) override {
-    splitter_.feed(block,
-                   [this](std::string_view line, bool overlong) { takeLine(line, overlong); });
-  }
-
-  void startOver() override {
-    splitter_.reset();
-    converter_.startOver();
-  }
-
-  bool keepReading() override { return writeError_.empty() && !stopRequested(); }
-
-  // The last line of a one-time conversion, even without its line end.
-  void finish() {
-    splitter_.finish([this](std::string_view line, bool overlong) { takeLine(line, overlong); });
-  }
-
-  // Writes the records gathered so far. False when the spot log cannot be written.
-  bool flush() {
-    if (!writeError_.empty()) return false;
-    if (pending_.empty()) return true;
-    std::string error;
-    if (!spotLog_.append(pending_, error)) {
-      writeError_ = error;
-      return false;
-    }
-    pending_.clear();
-    return true;
-  }
-
-  const std::string& writeError() const { return writeError_; }
-  const Converter& converter() const { return converter_; }
-
- private:
-  void takeLine(std::string_view line, bool overlong) {
-    if (overlong) {
-      converter_.countOverlongLine();
-      return;
-    }
-    const size_t start = pending_.size();
-    if (!converter_.convertLine(line, pending_)) return;
-    if (kept_ != nullptr) {
-      kept_->add(converter_.lastUtcMinutes(), std::string_view(pending_).substr(start), now_);
-      if (!appending_) pending_.resize(start);
-    }
-    if (alerter_ != nullptr) {
-      alerter_->decode(converter_.lastDecode(), converter_.lastTime(), Alerter::Clock::now());
-    }
-    if (pending_.size() >= writeBytes) flush();
-  }
-
-  LineSplitter splitter_;
-  Converter converter_;
-  SpotLogFile& spotLog_;
-  std::string pending_;  // whole records not yet written
-  std::string writeError_;
-  Alerter* alerter_ = nullptr;
-  KeptRecords* kept_ = nullptr;
-  bool appending_ = true;
-  int64_t now_ = 0;
-};
 
 // Opens the spot log for appending; a new or empty log gets the heading line, and a log whose
 // last line has no line end gets one, so that the first record starts a line of its own.
@@ -115,60 +34,221 @@ bool openSpotLog(const std::string& path, SpotLogFile& spotLog, std::string& err
   return true;
 }
 
-int reportWriteFailure(const FeedOptions& options, const std::string& error, std::ostream& err) {
-  err << "ferlang-feed: cannot write " << options.spotLog << ": " << error << '\n' << std::flush;
-  return exitFailure;
+// The bytes of `path` from `offset` to its end.
+std::optional<std::string> bytesFrom(const std::string& path, int64_t offset) {
+  SourceFile file;
+  if (!file.open(path) || !file.seekTo(offset)) return std::nullopt;
+  std::string bytes;
+  char block[1 << 14];
+  for (int64_t count; (count = file.read(block, sizeof block)) != 0;) {
+    if (count < 0) return std::nullopt;
+    bytes.append(block, static_cast<size_t>(count));
+  }
+  return bytes;
+}
+
+// The spot log built afresh by a first run with --keep-hours, renamed into place at the end of
+// its first read.
+std::string firstBuildPath(const std::string& spotLogPath) {
+  return spotLogPath + ".ferlang-feed.new";
 }
 
 // Everything one run of the feed holds.
-struct Session {
+class Session {
+ public:
   Session(const FeedOptions& options, std::ostream& out, std::ostream& err)
-      : options(options), out(out), err(err), feed(options, spotLog) {}
+      : options(options),
+        out(out),
+        err(err),
+        follower(options.source),
+        feed({options.band, options.localTime}, spotLog),
+        statePath_(resumeStatePath(options.spotLog)) {
+    feed.onCheckpoint([this] { commit(); });
+  }
 
-  // --keep-hours: the spot log replaced by the kept records, then opened again for appending
-  // (the open handle still leads to the old file). A failure is reported and the spot log
-  // stays as it was; the next cycle tries again.
-  bool replaceSpotLog() {
+  // Opens the spot log and takes up the last run's state when it still describes the files;
+  // otherwise starts from the decoder log's beginning. False after a failure (reported).
+  bool start() {
+    if (options.keepHours > 0) {
+      kept = std::make_unique<KeptRecords>(options.keepHours);
+      feed.keepRecords(kept.get());
+    }
+    if (options.fromStart) {
+      removeFile(statePath_);
+    } else if (std::optional<ResumeState> state = loadResumeState(statePath_)) {
+      std::string error;
+      if (!resume(*state, error)) return reportWriteFailure(error);
+      if (resumed_) return true;
+    }
     std::string error;
-    if (!kept->replaceSpotLog(options.spotLog, nowUtcMinutes(), error)) {
-      err << "ferlang-feed: cannot replace " << options.spotLog << ": " << error << '\n'
-          << std::flush;
+    if (kept) {
+      // The records go to a new file that replaces the spot log once the decoder log is read.
+      building_ = true;
+      if (!writeWholeFile(firstBuildPath(options.spotLog), spotLogHeading, error) ||
+          !spotLog.open(firstBuildPath(options.spotLog), error)) {
+        return reportWriteFailure(error);
+      }
       return true;
     }
-    if (!spotLog.open(options.spotLog, error)) {
-      reportWriteFailure(options, error, err);
-      return false;
+    if (!openSpotLog(options.spotLog, spotLog, error)) return reportWriteFailure(error);
+    // From here on, whatever this run appends is the tail of this commit.
+    return commit();
+  }
+
+  // After the first read of the decoder log: what is left of the tail stays, and a spot log
+  // built afresh replaces the old one.
+  bool firstReadDone() {
+    feed.settleTail();
+    if (!building_) return true;
+    building_ = false;
+    const bool replaced = replaceSpotLog(firstBuildPath(options.spotLog));
+    removeFile(firstBuildPath(options.spotLog));
+    return replaced;
+  }
+
+  // --keep-hours: the spot log streamed into a new file without the records that left the
+  // window, then opened again for appending (the open handle still leads to the old file). The
+  // state is committed for the new file before the rename. A failure is reported and the spot
+  // log stays as it was; the next cycle tries again.
+  bool replaceSpotLog(const std::string& readFrom) {
+    std::string error;
+    if (!feed.flush()) return reportWriteFailure(feed.writeError());
+    const auto commitNewFile = [this](const std::string&, FileIdentity identity, int64_t bytes,
+                                       std::string& reason) {
+      return saveState(identity, bytes, reason);
+    };
+    if (!kept->replaceSpotLog(readFrom, options.spotLog, nowUtcMinutes(), commitNewFile, error)) {
+      err << "ferlang-feed: cannot replace " << options.spotLog << ": " << error << '\n'
+          << std::flush;
+      return readFrom == options.spotLog;
+    }
+    if (!spotLog.open(options.spotLog, error)) return reportWriteFailure(error);
+    return true;
+  }
+
+  bool replaceWhenDue() {
+    if (kept->outsideWindow(nowUtcMinutes()) == 0) return true;
+    return replaceSpotLog(options.spotLog);
+  }
+
+  // Records where this run stands, for the next run. Not while a first build is under way (a
+  // kill then leaves no state, and the next run builds again). Reports a failure once.
+  bool commit() {
+    if (building_) return true;
+    std::string error;
+    if (saveState(spotLog.identity(), spotLog.size() - feed.unsettledTailBytes(), error)) {
+      toldStateFailure_ = false;
+      return true;
+    }
+    if (!toldStateFailure_) {
+      err << "ferlang-feed: cannot write " << statePath_ << ": " << error << '\n' << std::flush;
+      toldStateFailure_ = true;
     }
     return true;
+  }
+
+  bool reportWriteFailure(const std::string& error) {
+    err << "ferlang-feed: cannot write " << options.spotLog << ": " << error << '\n' << std::flush;
+    return false;
   }
 
   const FeedOptions& options;
   std::ostream& out;
   std::ostream& err;
   SpotLogFile spotLog;
+  Follower follower;
   SpotFeed feed;
   std::unique_ptr<KeptRecords> kept;
   AlertLauncher launcher;
   std::unique_ptr<Alerter> alerter;
+
+ private:
+  bool saveState(FileIdentity spotLogIdentity, int64_t spotLogBytes, std::string& error) {
+    ResumeState state;
+    state.source = follower.position();
+    state.partialLine = feed.splitter().partialLine();
+    state.insideOverlongLine = feed.splitter().insideOverlongLine();
+    state.converter = feed.converter().memory();
+    state.spotLogIdentity = spotLogIdentity;
+    state.spotLogBytes = spotLogBytes;
+    if (kept) state.keptRuns = kept->runs();
+    std::string text = formatResumeState(state);
+    if (text == lastState_) return true;
+    if (!saveResumeState(statePath_, state, error)) return false;
+    lastState_ = std::move(text);
+    return true;
+  }
+
+  // Takes up `state` when the spot log is the file it describes: the follower, the unfinished
+  // line and the converter's memory as they were, and the spot log's tail to be found again.
+  // A replacement of the spot log that a kill interrupted after the commit is completed.
+  // False only when the spot log cannot be opened.
+  bool resume(const ResumeState& state, std::string& error) {
+    std::optional<FileIdentity> current = identityOf(options.spotLog);
+    const std::string replacement = replacementPath(options.spotLog);
+    if (current != state.spotLogIdentity && identityOf(replacement) == state.spotLogIdentity &&
+        replaceFile(replacement, options.spotLog, error)) {
+      current = state.spotLogIdentity;
+    }
+    // With --keep-hours the minutes of the records must be known.
+    const bool minutesKnown =
+        !kept || !state.keptRuns.empty() ||
+        state.spotLogBytes <= static_cast<int64_t>(spotLogHeading.size());
+    if (current != state.spotLogIdentity || !minutesKnown) return true;
+    if (!spotLog.open(options.spotLog, error)) return false;
+    const std::optional<std::string> tail = bytesFrom(options.spotLog, state.spotLogBytes);
+    if (spotLog.identity() != state.spotLogIdentity || spotLog.size() < state.spotLogBytes ||
+        !tail) {
+      spotLog.close();
+      return true;
+    }
+    follower.resumeAt(state.source);
+    feed.splitter().resume(state.partialLine, state.insideOverlongLine);
+    feed.converter().restore(state.converter);
+    int64_t newest = state.converter.newestMinutes;
+    if (kept) {
+      kept->restore(state.keptRuns);
+      for (const MinuteRun& run : state.keptRuns) newest = std::max(newest, run.utcMinutes);
+    }
+    feed.takeUpTail(SpotLogTail::of(*tail), newest);
+    resumed_ = true;
+    lastState_ = formatResumeState(state);
+    return true;
+  }
+
+  std::string statePath_;
+  std::string lastState_;  // as last written
+  bool resumed_ = false;
+  bool building_ = false;  // --keep-hours, first run: the records go to a new file
+  bool toldStateFailure_ = false;
 };
+
+bool reportReadFailure(Session& session, PollResult result) {
+  if (result == PollResult::Missing) {
+    session.err << "ferlang-feed: cannot open " << session.options.source << '\n';
+  } else {
+    session.err << "ferlang-feed: cannot read " << session.options.source << '\n';
+  }
+  return false;
+}
 
 int convertOnce(Session& session) {
   const FeedOptions& options = session.options;
   SpotFeed& feed = session.feed;
-  Follower follower(options.source);
   feed.setNow(nowUtcMinutes());
-  const PollResult result = follower.poll(feed);
-  if (result == PollResult::Missing) {
-    session.err << "ferlang-feed: cannot open " << options.source << '\n';
+  const PollResult result = session.follower.poll(feed);
+  if (result != PollResult::Read) {
+    reportReadFailure(session, result);
     return exitFailure;
   }
-  if (result == PollResult::Failed) {
-    session.err << "ferlang-feed: cannot read " << options.source << '\n';
-    return exitFailure;
-  }
+  if (!feed.flush()) return session.reportWriteFailure(feed.writeError()), exitFailure;
+  if (!session.firstReadDone()) return exitFailure;
+  if (session.kept && !session.replaceWhenDue()) return exitFailure;
+  session.commit();
+  // A last line without its line end is converted, but not committed: the next run finds its
+  // record in the tail once the decoder has finished the line.
   feed.finish();
-  if (!feed.flush()) return reportWriteFailure(options, feed.writeError(), session.err);
-  if (session.kept && !session.replaceSpotLog()) return exitFailure;
+  if (!feed.flush()) return session.reportWriteFailure(feed.writeError()), exitFailure;
   session.out << "ferlang-feed: "
               << describeCounts(feed.converter().counts(), {options.band, false}) << '\n';
   return exitOk;
@@ -179,26 +259,23 @@ int follow(Session& session) {
   SpotFeed& feed = session.feed;
   std::ostream& out = session.out;
   std::ostream& err = session.err;
-  Follower follower(options.source);
   const ConverterOptions described{options.band, false};
-  bool toldMissing = false, toldReadFailure = false, firstPoll = true;
+  bool toldMissing = false, toldReadFailure = false, firstRead = true;
   auto nextReport = std::chrono::steady_clock::now() + reportEvery;
   auto nextReplace = std::chrono::steady_clock::now() + replaceEvery;
   std::string lastReport;
   while (!stopRequested()) {
     if (session.alerter) session.alerter->refreshWatchedCalls();
     feed.setNow(nowUtcMinutes());
-    const PollResult result = follower.poll(feed);
-    if (!feed.flush()) return reportWriteFailure(options, feed.writeError(), err);
-    if (firstPoll && !stopRequested()) {
+    const PollResult result = session.follower.poll(feed);
+    if (!feed.flush()) return session.reportWriteFailure(feed.writeError()), exitFailure;
+    if (firstRead && result == PollResult::Read && !stopRequested()) {
       // What the file held at the start is read: from here on decodes are new.
       feed.armAlerts(session.alerter.get());
-      if (session.kept) {
-        feed.keepRecords(session.kept.get(), true);
-        if (result == PollResult::Read && !session.replaceSpotLog()) return exitFailure;
-      }
-      firstPoll = false;
+      if (!session.firstReadDone()) return exitFailure;
+      firstRead = false;
     }
+    session.commit();
     if (result == PollResult::Missing && !toldMissing) {
       out << "ferlang-feed: waiting for " << options.source << '\n' << std::flush;
     }
@@ -215,17 +292,15 @@ int follow(Session& session) {
       if (report != lastReport) out << "ferlang-feed: " << report << '\n' << std::flush;
       lastReport = std::move(report);
     }
-    if (session.kept && now >= nextReplace) {
+    if (session.kept && !firstRead && now >= nextReplace) {
       nextReplace = now + replaceEvery;
-      // Not before the decoder log was read once: the spot log's records are not known yet.
-      if (follower.bytesRead() > 0 || feed.converter().counts().records > 0) {
-        if (!session.replaceSpotLog()) return exitFailure;
-      }
+      if (!session.replaceWhenDue()) return exitFailure;
     }
     session.launcher.reapFinished();
     sleepUnlessStopped(pollMs);
   }
-  if (!feed.flush()) return reportWriteFailure(options, feed.writeError(), err);
+  if (!feed.flush()) return session.reportWriteFailure(feed.writeError()), exitFailure;
+  session.commit();
   out << "ferlang-feed: stopped; " << describeCounts(feed.converter().counts(), described) << '\n';
   return exitOk;
 }
@@ -238,16 +313,7 @@ std::string settingsPathOf(const FeedOptions& options) {
 
 int runFeed(const FeedOptions& options, std::ostream& out, std::ostream& err) {
   Session session(options, out, err);
-  std::string error;
-  if (!openSpotLog(options.spotLog, session.spotLog, error)) {
-    err << "ferlang-feed: cannot write " << options.spotLog << ": " << error << '\n';
-    return exitFailure;
-  }
-  if (options.keepHours > 0) {
-    session.kept = std::make_unique<KeptRecords>(options.keepHours);
-    // The records of the file as it is at the start go into the replacement only.
-    session.feed.keepRecords(session.kept.get(), false);
-  }
+  if (!session.start()) return exitFailure;
   if (options.alert && !options.once) {
     AlertLauncher& launcher = session.launcher;
     session.alerter = std::make_unique<Alerter>(

@@ -78,6 +78,8 @@ class SpotLogFile {
   int64_t size() const;
   // The file's last byte, or -1 when it is empty or cannot be read.
   int lastByte() const;
+  // The open file's identity (it stays the file written even when the name goes elsewhere).
+  FileIdentity identity() const;
   // Appends `bytes` with one write (more only when the system writes fewer bytes than asked).
   // False with `error` set on failure.
   bool append(std::string_view bytes, std::string& error);
@@ -87,9 +89,35 @@ class SpotLogFile {
   intptr_t handle_ = invalidHandle;
 };
 
+// A new file written from start to end (an existing one is emptied first), then flushed to the
+// disk and closed. One thread.
+class NewFile {
+ public:
+  NewFile() = default;
+  NewFile(const NewFile&) = delete;
+  NewFile& operator=(const NewFile&) = delete;
+  ~NewFile() { close(); }
+
+  // Creates or empties `path`. False with `error` set on failure.
+  bool create(const std::string& path, std::string& error);
+  // Writes `bytes` at the end. False with `error` set on failure.
+  bool write(std::string_view bytes, std::string& error);
+  // Flushes the file to the disk and closes it. False with `error` set on failure.
+  bool finish(std::string& error);
+  // Closes without flushing (after a failure).
+  void close();
+
+ private:
+  static constexpr intptr_t invalidHandle = -1;
+  intptr_t handle_ = invalidHandle;
+};
+
 // Writes `bytes` to a new file `path` (an existing one is emptied first) and flushes it to
 // the disk. False with `error` set on failure.
 bool writeWholeFile(const std::string& path, std::string_view bytes, std::string& error);
+
+// The whole content of `path`, or nothing when it cannot be read.
+std::optional<std::string> readWholeFile(const std::string& path);
 
 // Renames `from` over `to` in one step: a reader opening `to` finds the old file or the new
 // one, never a mix. False with `error` set on failure.

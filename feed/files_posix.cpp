@@ -109,6 +109,12 @@ int SpotLogFile::lastByte() const {
   return last;
 }
 
+FileIdentity SpotLogFile::identity() const {
+  struct stat info {};
+  if (fstat(fd(handle_), &info) != 0) return {};
+  return identityFrom(info);
+}
+
 bool SpotLogFile::append(std::string_view bytes, std::string& error) {
   while (!bytes.empty()) {
     const ssize_t written = ::write(fd(handle_), bytes.data(), bytes.size());
@@ -122,30 +128,42 @@ bool SpotLogFile::append(std::string_view bytes, std::string& error) {
   return true;
 }
 
-bool writeWholeFile(const std::string& path, std::string_view bytes, std::string& error) {
+bool NewFile::create(const std::string& path, std::string& error) {
+  close();
   const int opened = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (opened < 0) {
     error = std::strerror(errno);
     return false;
   }
-  bool written = true;
-  while (written && !bytes.empty()) {
-    const ssize_t count = ::write(opened, bytes.data(), bytes.size());
+  handle_ = opened;
+  return true;
+}
+
+bool NewFile::write(std::string_view bytes, std::string& error) {
+  while (!bytes.empty()) {
+    const ssize_t count = ::write(fd(handle_), bytes.data(), bytes.size());
     if (count < 0 && errno == EINTR) continue;
     if (count < 0) {
       error = std::strerror(errno);
-      written = false;
-    } else {
-      bytes.remove_prefix(static_cast<size_t>(count));
+      return false;
     }
+    bytes.remove_prefix(static_cast<size_t>(count));
   }
-  // On the disk before the rename makes it the spot log.
-  if (written && fsync(opened) != 0 && errno != EINVAL) {
-    error = std::strerror(errno);
-    written = false;
-  }
-  ::close(opened);
-  return written;
+  return true;
+}
+
+bool NewFile::finish(std::string& error) {
+  // EINVAL: a file system that cannot sync (a pipe, some network mounts) has nothing to flush.
+  const bool synced = fsync(fd(handle_)) == 0 || errno == EINVAL;
+  if (!synced) error = std::strerror(errno);
+  close();
+  return synced;
+}
+
+void NewFile::close() {
+  if (handle_ == invalidHandle) return;
+  ::close(fd(handle_));
+  handle_ = invalidHandle;
 }
 
 bool replaceFile(const std::string& from, const std::string& to, std::string& error) {

@@ -136,6 +136,10 @@ int SpotLogFile::lastByte() const {
   return static_cast<unsigned char>(last);
 }
 
+FileIdentity SpotLogFile::identity() const {
+  return identityOfHandle(nativeHandle(handle_)).value_or(FileIdentity{});
+}
+
 bool SpotLogFile::append(std::string_view bytes, std::string& error) {
   while (!bytes.empty()) {
     const DWORD asked = bytes.size() > 0x10000000 ? 0x10000000 : static_cast<DWORD>(bytes.size());
@@ -149,31 +153,42 @@ bool SpotLogFile::append(std::string_view bytes, std::string& error) {
   return true;
 }
 
-bool writeWholeFile(const std::string& path, std::string_view bytes, std::string& error) {
+bool NewFile::create(const std::string& path, std::string& error) {
+  close();
   HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
                               nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     error = systemMessage(GetLastError());
     return false;
   }
-  bool written = true;
-  while (written && !bytes.empty()) {
+  handle_ = reinterpret_cast<intptr_t>(handle);
+  return true;
+}
+
+bool NewFile::write(std::string_view bytes, std::string& error) {
+  while (!bytes.empty()) {
     const DWORD asked = bytes.size() > 0x10000000 ? 0x10000000 : static_cast<DWORD>(bytes.size());
     DWORD count = 0;
-    if (!WriteFile(handle, bytes.data(), asked, &count, nullptr)) {
+    if (!WriteFile(nativeHandle(handle_), bytes.data(), asked, &count, nullptr)) {
       error = systemMessage(GetLastError());
-      written = false;
-    } else {
-      bytes.remove_prefix(count);
+      return false;
     }
+    bytes.remove_prefix(count);
   }
-  // On the disk before the rename makes it the spot log.
-  if (written && !FlushFileBuffers(handle)) {
-    error = systemMessage(GetLastError());
-    written = false;
-  }
-  CloseHandle(handle);
-  return written;
+  return true;
+}
+
+bool NewFile::finish(std::string& error) {
+  const bool flushed = FlushFileBuffers(nativeHandle(handle_)) != 0;
+  if (!flushed) error = systemMessage(GetLastError());
+  close();
+  return flushed;
+}
+
+void NewFile::close() {
+  if (handle_ == invalidHandle) return;
+  CloseHandle(nativeHandle(handle_));
+  handle_ = invalidHandle;
 }
 
 bool replaceFile(const std::string& from, const std::string& to, std::string& error) {

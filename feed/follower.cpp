@@ -44,6 +44,20 @@ PollResult Follower::poll(FollowReader& reader) {
   return closeUnlessKept(readToEnd(reader));
 }
 
+FollowPosition Follower::position() const {
+  return {known_, openedBefore_, identity_, offset_, firstBytes_, lastBytes_};
+}
+
+void Follower::resumeAt(const FollowPosition& position) {
+  file_.close();
+  known_ = position.known;
+  openedBefore_ = position.openedBefore;
+  identity_ = position.identity;
+  offset_ = position.offset;
+  firstBytes_ = position.firstBytes.substr(0, edgeBytesKept);
+  lastBytes_ = position.lastBytes.substr(0, edgeBytesKept);
+}
+
 void Follower::startFile(FileIdentity identity) {
   identity_ = identity;
   known_ = true;

@@ -31,6 +31,16 @@ class FollowReader {
   virtual bool keepReading() { return true; }
 };
 
+// Where a follower stands: enough to go on from there in a later run (resume_state.h).
+struct FollowPosition {
+  bool known = false;         // a file was opened: `identity` and the rest describe it
+  bool openedBefore = false;  // a file was opened before (a new one is a new start)
+  FileIdentity identity;
+  int64_t offset = 0;      // bytes read
+  std::string firstBytes;  // the file's first bytes
+  std::string lastBytes;   // the bytes just before `offset`
+};
+
 enum class PollResult {
   Read,     // the file was read to its current end
   Missing,  // the file is not there (or cannot be opened) now
@@ -43,6 +53,11 @@ class Follower {
 
   // One poll, as described above. One thread; blocks while it reads.
   PollResult poll(FollowReader& reader);
+
+  // Where this follower stands now, and the same position taken up (the file closed; the next
+  // poll opens it and checks it as if it had stayed open).
+  FollowPosition position() const;
+  void resumeAt(const FollowPosition& position);
 
   const std::string& path() const { return path_; }
   int64_t bytesRead() const { return offset_; }

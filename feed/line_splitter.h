@@ -34,6 +34,14 @@ class LineSplitter {
 
   size_t pendingBytes() const { return partial_.size(); }
 
+  // The unfinished line, to be taken up in a later run (resume_state.h).
+  const std::string& partialLine() const { return partial_; }
+  bool insideOverlongLine() const { return overlong_; }
+  void resume(std::string partialLine, bool insideOverlongLine) {
+    partial_ = std::move(partialLine);
+    overlong_ = insideOverlongLine;
+  }
+
  private:
   size_t maxLineBytes_;
   std::string partial_;

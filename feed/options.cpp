@@ -82,6 +82,8 @@ ParsedOptions parseOptions(const std::vector<std::string>& arguments) {
       return parsed;
     } else if (argument == "--once") {
       options.once = true;
+    } else if (argument == "--from-start") {
+      options.fromStart = true;
     } else if (argument == "--local") {
       options.localTime = true;
     } else if (argument == "--alert") {
@@ -124,10 +126,13 @@ std::string usageText() {
          "Ferlang's spot log SPOTLOG (call,frequency,hh:mm:00,locator,snr,power dBm), then\n"
          "follows ALL_WSPR.TXT as it grows. Without --keep-hours SPOTLOG is only appended to;\n"
          "a new or empty one gets a heading line first. Lines of other modes, the station's\n"
-         "own transmissions and unreadable lines are skipped and counted.\n"
+         "own transmissions and unreadable lines are skipped and counted. A new run continues\n"
+         "where the last one stopped (SPOTLOG.ferlang-feed-state records where that was), so\n"
+         "no decode is written twice and none is lost across restarts.\n"
          "\n"
          "Options:\n"
          "  --once         convert what ALL_WSPR.TXT holds now, print the counts and end\n"
+         "  --from-start   convert all of ALL_WSPR.TXT again, not only what is new\n"
          "  --band BAND    keep only decodes in BAND, for example 30m (2200m to 23cm)\n"
          "  --local        write the local time of day instead of the decoder's UTC\n"
          "  --alert [COMMAND]\n"

@@ -1,7 +1,7 @@
 // The feed's command line.
 //
-//   ferlang-feed [--once] [--band BAND] [--local] [--alert [COMMAND]] [--alert-every MINUTES]
-//                [--settings FILE] [--keep-hours N] ALL_WSPR.TXT SPOTLOG
+//   ferlang-feed [--once] [--from-start] [--band BAND] [--local] [--alert [COMMAND]]
+//                [--alert-every MINUTES] [--settings FILE] [--keep-hours N] ALL_WSPR.TXT SPOTLOG
 //
 // "--alert" takes the next argument as its COMMAND unless that argument is needed as one of
 // the two file names, so "--alert ALL_WSPR.TXT SPOTLOG" alerts without a command.
@@ -20,6 +20,7 @@ namespace feed {
 
 struct FeedOptions {
   bool once = false;                      // convert what is there, then end
+  bool fromStart = false;                 // not where the last run stopped: all again
   std::optional<Band> band;               // keep only decodes in this band
   bool localTime = false;                 // local time of day instead of the decoder's UTC
   std::string source;                     // the decoder log

@@ -64,7 +64,17 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{"201231\t2358\t+7\t0.10\t14.0970999\tDL1ABC\tJO62\t30\r",
                    "DL1ABC", "14.0970999", "JO62", 7, 30, 23, 58},
         DecodeCase{"210102 2358   3  0.10  10.1401234  K1ABC FN42 0", "K1ABC", "10.1401234",
-                   "FN42", 3, 0, 23, 58}));
+                   "FN42", 3, 0, 23, 58},
+        // Words as the decoder wrote them: telemetry "locators" that are not Maidenhead squares
+        // and powers outside 0 to 60 dBm.
+        DecodeCase{"200801 0018 -21  0.40  14.0971010  <...> B000AA 63      0  0.40  1  1    0  0   1     1   506",
+                   "<...>", "14.0971010", "B000AA", -21, 63, 0, 18},
+        DecodeCase{"200801 0020 -25  0.40  14.0971010  0A1ABC ZZ19 99    0", "0A1ABC", "14.0971010",
+                   "ZZ19", -25, 99, 0, 20},
+        DecodeCase{"200801 0022   2 -26  0.40  14.0971012  Q12ABC 1a2b3c -3  0", "Q12ABC",
+                   "14.0971012", "1a2b3c", -26, -3, 0, 22},
+        DecodeCase{"200801 0024 -19  0.40  14.0971020  K1ABC/P 77    0", "K1ABC/P", "14.0971020", "",
+                   -19, 77, 0, 24}));
 
 struct KindCase {
   const char* line;
@@ -97,8 +107,10 @@ INSTANTIATE_TEST_SUITE_P(
         KindCase{"200801 0018 -16  0.32   7.04.277  N8PK FM19 20  0", LineKind::Unreadable},
         KindCase{"200801 0018 -16  0.32   -7.0400  N8PK FM19 20  0", LineKind::Unreadable},
         KindCase{"200801 0018 -160 0.32   7.0400277  N8PK FM19 20  0", LineKind::Unreadable},
-        KindCase{"200801 0018 -16  0.32   7.0400277  N8PK FM19 99  0", LineKind::Unreadable},
-        KindCase{"200801 0018 -16  0.32   7.0400277  N8PK ZZ19 20  0", LineKind::Unreadable},
+        KindCase{"200801 0018 -16  0.32   7.0400277  N8PK FM1! 20  0", LineKind::Unreadable},
+        KindCase{"200801 0018 -16  0.32   7.0400277  N8PK FM19 2.5  0", LineKind::Unreadable},
+        KindCase{"200801 0018 -16  0.32   7.0400277  <...> 1234 20  0", LineKind::Unreadable},
+        KindCase{"200801 0018 -16  0.32   7.0400277  N8PK FM19A 20  0", LineKind::Unreadable},
         KindCase{"200801 0018 -16  0.32   7.0400277  <N8PK> FM19 x  0", LineKind::Unreadable},
         KindCase{"200801 0018 -16  0.32   7.0400277  <N8PK 20  0", LineKind::Unreadable},
         KindCase{"200801 0018 -16  0.32   7.0400277  <> FM19AA 20  0", LineKind::Unreadable},

@@ -8,9 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <ctime>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -261,6 +264,118 @@ TEST(FeedProgram, KeepHoursReplacesTheLogWithTheLastHoursThenAppends) {
   FeedProcess once(other, {"--once", "--keep-hours", "24", source, spotLog});
   EXPECT_EQ(once.waitForExit(), 0);
   EXPECT_EQ(calls(), kept + "K3NOW ");
+}
+
+}  // namespace
+}  // namespace feed
+
+namespace feed {
+namespace {
+
+// Writes decodes dated now at about 50 lines a second, each of its own call; on request it
+// pauses, and it cuts the file short or replaces it with its next line. Keeps every line.
+class DecoderWriter {
+ public:
+  enum class Next { Append, Pause, CutShort, Replace };
+
+  explicit DecoderWriter(std::string path) : path_(std::move(path)) {
+    writeFile(path_, "");
+    thread_ = std::thread([this] { run(); });
+  }
+  ~DecoderWriter() { stop(); }
+
+  // Pause: the lines written so far once the writer has stopped.
+  size_t ask(Next next) {
+    next_.store(next);
+    while (next == Next::Pause && !paused_.load()) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return lines_.load();
+  }
+  void stop() {
+    done_.store(true);
+    if (thread_.joinable()) thread_.join();
+  }
+  const std::string& written() const { return written_; }
+
+ private:
+  void run() {
+    for (int n = 0; !done_.load();) {
+      const Next next = next_.load();
+      paused_.store(next == Next::Pause);
+      if (next == Next::Pause) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        continue;
+      }
+      const std::string line = decodeLineAgo(0, ("Q" + std::to_string(100000 + n++) + "X").c_str());
+      if (next == Next::CutShort) writeFile(path_, line);
+      if (next == Next::Replace) {
+        writeFile(path_ + ".next", line);
+        std::filesystem::rename(path_ + ".next", path_);
+      }
+      if (next == Next::Append) appendFile(path_, line);
+      next_.store(Next::Append);
+      written_ += line;
+      lines_.fetch_add(1);
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+  }
+
+  std::string path_;
+  std::string written_;
+  std::atomic<Next> next_{Next::Append};
+  std::atomic<bool> paused_{false};
+  std::atomic<size_t> lines_{0};
+  std::atomic<bool> done_{false};
+  std::thread thread_;
+};
+
+// Killed at random moments while the decoder writes, cuts its file short and replaces it, the
+// feed started again each time: in the end the spot log holds what one conversion of
+// everything written gives, each record once. With and without --keep-hours.
+TEST(FeedProgram, FiftyKillsAtRandomMomentsNeitherDoubleNorLoseADecode) {
+  for (const bool keepHours : {false, true}) {
+    SCOPED_TRACE(keepHours ? "--keep-hours 24" : "appending");
+    TempFolder folder;
+    const std::string source = folder.file("ALL_WSPR.TXT");
+    const std::string spotLog = folder.file("spots.log");
+    std::vector<std::string> arguments = {source, spotLog};
+    if (keepHours) arguments.insert(arguments.begin(), {"--keep-hours", "24"});
+    DecoderWriter writer(source);
+    std::mt19937 random(std::random_device{}());
+    for (int run = 0; run < 50; ++run) {
+      FeedProcess feed(folder, arguments);
+      if (run == 15 || run == 30) {
+        // What the decoder wrote before it cuts its file short or replaces it is read by a
+        // running feed first (lines written while no feed runs and then removed are gone).
+        ASSERT_TRUE(waitForLines(spotLog, writer.ask(DecoderWriter::Next::Pause) + 1));
+        writer.ask(run == 15 ? DecoderWriter::Next::CutShort : DecoderWriter::Next::Replace);
+      }
+      std::this_thread::sleep_for(std::chrono::microseconds(random() % 1'200'000));
+      feed.signal(SIGKILL);
+      EXPECT_EQ(feed.waitForExit(), -1) << "run " << run << ": " << feed.err();
+    }
+    writer.stop();
+    // Everything written, converted at once: the records expected.
+    writeFile(folder.file("everything.txt"), writer.written());
+    FeedProcess once(folder, {"--once", folder.file("everything.txt"), folder.file("once.log")});
+    ASSERT_EQ(once.waitForExit(), 0);
+    const std::vector<std::string> expected = spotLogLines(readFile(folder.file("once.log")));
+    // The last run catches up with what is left to read and ends cleanly.
+    FeedProcess last(folder, arguments);
+    EXPECT_TRUE(waitForLines(spotLog, expected.size()));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+    last.signal(SIGTERM);
+    EXPECT_EQ(last.waitForExit(), 0);
+    EXPECT_EQ(last.err(), "");
+    const std::vector<std::string> lines = spotLogLines(readFile(spotLog));
+    EXPECT_EQ(lines.size(), expected.size());
+    EXPECT_TRUE(lines == expected) << "the first difference is at line "
+                                   << std::distance(lines.begin(),
+                                                    std::mismatch(lines.begin(), lines.end(),
+                                                                  expected.begin(), expected.end())
+                                                        .first);
+  }
 }
 
 }  // namespace

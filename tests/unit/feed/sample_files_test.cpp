@@ -147,8 +147,9 @@ TEST(SpotLog, IsAppendedToAndNeverGetsASecondHeading) {
   convertOnce(source, spotLog);
   EXPECT_EQ(readFile(spotLog),
             "My heading\r\nK1ABC,x,01:02:03,y,-5,z\r\nN8PK,7.0400277,00:18:00,FM19,-16,20 dBm\r\n");
+  // Run again on the same files: the decode is there already.
   convertOnce(source, spotLog);
-  EXPECT_EQ(spotLogLines(readFile(spotLog)).size(), 4u);
+  EXPECT_EQ(spotLogLines(readFile(spotLog)).size(), 3u);
 }
 
 TEST(SpotLog, AnUnwritableLogIsAFailureWithOneLine) {

@@ -36,6 +36,15 @@ void readSettings(rt::Steps& steps, PlotterState& s) {
 }
 
 void drawChartFrame(rt::Steps& steps, PlotterState& s) {
+  // The redraw does not clear the screen, so the legend texts' cells are blanked first: a call
+  // edited in the settings must leave nothing of its old text. The blanks end at column 49, as
+  // the latest-spot texts from column 50 on rows 26 and 27 stay until the log re-read rewrites
+  // them, and a log without records does not. That covers a call of up to 38 characters from
+  // column 12 and of up to 25 from column 25. Blank cells print as the cleared screen shows
+  // them, so the first redraw's picture is the same as without this step.
+  steps(163, [&] {
+    for (int32_t row = 26; row <= 28; ++row) printAt(row, 12, rt::spaces(38));
+  });
   // Legend texts: classes 1 to 3 from column 12, 4 to 6 from column 25, rows 26 to 28.
   for (int i = 0; i < 6; ++i) {
     steps(165 + i, [&] {

@@ -13,7 +13,8 @@ namespace app {
 // Reads "Ferlang.SET" (lines 146 to 162). ProgramThread.
 void readSettings(rt::Steps& steps, PlotterState& s);
 
-// Paints the legend, chart box, grid, ticks and scales (lines 165 to 233). ProgramThread.
+// Blanks the legend texts' cells, then paints the legend, chart box, grid, ticks and scales
+// (lines 163 to 233). ProgramThread.
 void drawChartFrame(rt::Steps& steps, PlotterState& s);
 
 }  // namespace app

@@ -1,5 +1,6 @@
 // The spot plotter itself, in a real window: a two-spot log (one watched station, one other),
-// the menu strip, and the end of the program through Escape.
+// the menu strip, the legend after the settings are edited, and the end of the program through
+// Escape.
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
 
@@ -8,9 +9,10 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
-#include <utility>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "runtime/display/menu_bar.h"
 #include "runtime/screen/glyph_tables.h"
@@ -28,6 +30,7 @@ constexpr uint32_t kBackground = 0xFFFBCF;  // attribute 0
 constexpr uint32_t kWhite = 0xFFFFFF;       // attribute 14
 constexpr uint32_t kBlack = 0x000000;       // attribute 15
 constexpr uint32_t kLightRed = 0xFF5555;    // attribute 12
+constexpr uint32_t kGreen = 0x00AA00;       // attribute 2
 
 class PlotterWindowTest : public e2e::X11Test {
  protected:
@@ -52,6 +55,22 @@ class PlotterWindowTest : public e2e::X11Test {
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return 0;
+  }
+
+  // Replaces a file at once, so that the running program never reads half of it.
+  void replaceFile(const std::string& name, const std::string& content) {
+    writeFile(name + ".new", content);
+    std::filesystem::rename(program.folder() + "/" + name + ".new", program.folder() + "/" + name);
+  }
+
+  // The legend frame (30, 395) to (612, 465) with everything inside it.
+  std::vector<uint32_t> legendArea() const {
+    std::vector<uint32_t> area;
+    if (picture.height != 480 + kStrip) return area;
+    for (int y = 395; y <= 465; ++y) {
+      for (int x = 30; x <= 612; ++x) area.push_back(at(x, y));
+    }
+    return area;
   }
 
   // A chart pixel (y measured from the top of the picture).
@@ -113,6 +132,43 @@ TEST_F(PlotterWindowTest, TwoSpotLogAppearsInTheWindow) {
   EXPECT_TRUE(rowShows(27, 12, "QQ1BBB", kLightRed));
   // The menu strip above the picture.
   EXPECT_EQ(picture.at(2, 2), 0xF0F0F0u);
+  x11driver::sendClose(display, window);
+  EXPECT_EQ(e2e::waitForExit(pid, 5000), 0);
+  pid = 0;
+}
+
+// Settings edited while the chart runs: within a redraw period or two the legend shows exactly
+// what a fresh start with the new settings shows, nothing left of the old calls.
+TEST_F(PlotterWindowTest, EditedSettingsShowInTheLegendAsAfterAFreshStart) {
+  // Shorter, longer, moved and removed calls.
+  const std::string before =
+      "spots.log\r\nAC2ZR\r\nW2XYZ\r\nK3AB\r\nJA1/W9LONG/MM\r\n\r\nW6FFF\r\n";
+  const std::string after = "spots.log\r\nN8PK\r\nPJ4/K1ABC/P\r\nK3AB\r\nF6X\r\nW2XYZ\r\n\r\n";
+  writeFile("spots.log", kLog);
+  writeFile("Ferlang.SET", after);
+  Window window = startAndWaitForChart();
+  ASSERT_NE(window, 0u);
+  const std::vector<uint32_t> fresh = legendArea();
+  x11driver::sendClose(display, window);
+  ASSERT_EQ(e2e::waitForExit(pid, 5000), 0);
+  pid = 0;
+
+  writeFile("Ferlang.SET", before);
+  window = startAndWaitForChart();
+  ASSERT_NE(window, 0u);
+  ASSERT_TRUE(rowShows(26, 12, "AC2ZR", kGreen));
+  ASSERT_NE(legendArea(), fresh);
+  replaceFile("Ferlang.SET", after);
+  // A redraw comes every 100 passes, about ten seconds apart.
+  bool same = false;
+  auto deadline = Clock::now() + std::chrono::seconds(25);
+  while (!same && Clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    picture = x11driver::capture(display, window);
+    same = legendArea() == fresh;
+  }
+  EXPECT_TRUE(same) << "the legend after the edit differs from a fresh start's";
+  EXPECT_TRUE(rowShows(26, 12, "N8PK ", kGreen));
   x11driver::sendClose(display, window);
   EXPECT_EQ(e2e::waitForExit(pid, 5000), 0);
   pid = 0;

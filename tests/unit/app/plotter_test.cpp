@@ -1,5 +1,6 @@
 // The plotter's steps against a real mode-12 surface: the chart frame and a two-spot log (one
-// watched station, one other), pixel for pixel, and the error dialogs of missing files.
+// watched station, one other), pixel for pixel, the legend after the settings are edited, and
+// the error dialogs of missing files.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -8,8 +9,10 @@
 #include <fstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "app/chart_frame.h"
+#include "app/main_program.h"
 #include "app/plotter_state.h"
 #include "app/spot_log.h"
 #include "runtime/core/shared_flags.h"
@@ -82,6 +85,34 @@ class PlotterTest : public rt::testing::RuntimeTest {
     drawChartFrame(steps, state);
     state.cycleCount = 0;
     rereadSpotLog(steps, state);
+    steps(299, [&] { rt::closeFile(1); });  // as the pass closes the log
+  }
+
+  // The settings file with the log "spots.log" and the six watched calls.
+  static std::string settingsWith(const std::vector<std::string>& calls) {
+    std::string settings = "spots.log\r\n";
+    for (const std::string& call : calls) settings += call + "\r\n";
+    return settings;
+  }
+
+  // One redraw of the chart frame with `settings`, as every 100th pass makes it.
+  void drawFrameWith(const std::string& settings) {
+    write("Ferlang.SET", settings);
+    rt::Steps steps;
+    readSettings(steps, state);
+    drawChartFrame(steps, state);
+  }
+
+  // The screen as start-up leaves it before the first redraw.
+  void startAfresh() {
+    state = createPlotterState();
+    rt::Steps steps;
+    prepareChartScreen(steps, state);
+  }
+
+  static std::vector<uint8_t> screenPixels() {
+    const uint8_t* pixels = rt::writeSurface()->pixels;
+    return {pixels, pixels + 640 * 480};
   }
 
   fs::path folder, previous;
@@ -148,6 +179,62 @@ TEST_F(PlotterTest, ChartFrameLiesAtItsCoordinates) {
   EXPECT_TRUE(rowShows(22, 1, "-30", 15));
   EXPECT_TRUE(rowShows(12, 1, "- 5", 15));
   EXPECT_TRUE(rowShows(23, 1, "SNR", 15));
+}
+
+// A redraw after the watched calls were edited leaves the screen exactly as a fresh start with
+// the new settings draws it: nothing of an old call remains beside or under a new one.
+TEST_F(PlotterTest, RedrawAfterEditedCallsEqualsAFreshStart) {
+  const std::string columnLimit12(38, 'A');  // from column 12 up to column 49
+  const std::string columnLimit25(25, 'D');  // from column 25 up to column 49
+  const struct {
+    const char* edit;
+    std::vector<std::string> before, after;
+  } cases[] = {
+      {"shorter call", {"AC2ZR", "B", "C", "D", "E", "F"}, {"N8PK", "B", "C", "D", "E", "F"}},
+      {"removed calls", {"A", "W2XYZ", "C", "D", "E", "W6FFF"}, {"A", "", "C", "D", "E", ""}},
+      {"longer calls", {"K1A", "B", "C", "D", "W5E", "F"},
+       {"PJ4/K1ABC/QRP", "B", "C", "D", "VP2V/K1ABC/P", "F"}},
+      {"call moved to another slot", {"DL1ABC", "B", "C", "", "E", "F"},
+       {"", "B", "C", "DL1ABC", "E", "F"}},
+      {"call of column 12 no longer overlapping column 25",
+       {"A", "B", "JA1/W9VERYLONG/MM", "D", "E", "F"}, {"A", "B", "K9X", "D", "E", "F"}},
+      {"calls up to column 49", {columnLimit12, "B", "C", columnLimit25, "E", "F"},
+       {"A", "B", "C", "D", "E", "F"}},
+  };
+  for (const auto& c : cases) {
+    startAfresh();
+    drawFrameWith(settingsWith(c.after));
+    const std::vector<uint8_t> fresh = screenPixels();
+    startAfresh();
+    drawFrameWith(settingsWith(c.before));
+    ASSERT_NE(screenPixels(), fresh) << c.edit << ": the two settings must draw different legends";
+    drawFrameWith(settingsWith(c.after));
+    const std::vector<uint8_t> redrawn = screenPixels();
+    size_t wrong = 0, first = 0;
+    for (size_t i = 0; i < redrawn.size(); ++i) {
+      if (redrawn[i] != fresh[i] && wrong++ == 0) first = i;
+    }
+    EXPECT_EQ(wrong, 0u) << c.edit << ": first wrong pixel at x " << first % 640 << ", y "
+                         << first / 640;
+  }
+  EXPECT_TRUE(box.shown.empty());
+}
+
+// The blanks stop short of the latest-spot texts: a re-read log without records leaves them
+// as they were, also the end of a long line that went on to row 28.
+TEST_F(PlotterTest, RedrawKeepsTheLatestSpotWhenTheLogHasNoRecords) {
+  write("Ferlang.SET", kTwoSpotSettings);
+  write("spots.log", "H\r\nVP2V/K1ABC/P,a,09:47:30,b,-12,c\r\n");  // "dB" no longer fits on row 27
+  redraw();
+  ASSERT_TRUE(rowShows(27, 50, "VP2V/K1ABC/P 09:47:30 -12 ", 15));
+  ASSERT_TRUE(rowShows(28, 1, "dB", 15));
+  write("spots.log", "H\r\n");
+  redraw();
+  EXPECT_TRUE(box.shown.empty());
+  EXPECT_TRUE(rowShows(26, 50, "Latest spot:", 15));
+  EXPECT_TRUE(rowShows(27, 50, "VP2V/K1ABC/P 09:47:30 -12 ", 15));
+  EXPECT_TRUE(rowShows(28, 1, "dB", 15));
+  EXPECT_TRUE(rowShows(26, 12, "W1AAA", 2));
 }
 
 TEST_F(PlotterTest, SpotPositionsRoundTiesToEvenAndClipAtTheScreen) {

@@ -23,6 +23,8 @@
 #include <vector>
 
 #include "feed/kept_records.h"
+#include "feed/resume_state.h"
+#include "feed/spot_record.h"
 
 extern char** environ;
 
@@ -97,6 +99,8 @@ RunFigures runOnce(const std::string& source, const std::string& spotLog,
                    std::vector<std::string> extra = {}) {
   std::vector<std::string> arguments = {"--once", source, spotLog};
   arguments.insert(arguments.end(), extra.begin(), extra.end());
+  // A whole conversion each time: no state of an earlier run to continue from.
+  std::filesystem::remove(feed::resumeStatePath(spotLog));
   const auto start = std::chrono::steady_clock::now();
   RunFigures figures;
   const pid_t pid = startFeed(std::move(arguments));
@@ -160,19 +164,25 @@ void measureAlertLatency(const std::filesystem::path& folder) {
       latencies.front(), sum / 5, latencies.back());
 }
 
-// One replace cycle of --keep-hours with `records` kept records: write, flush, rename.
+// One replace cycle of --keep-hours with `records` kept records: the spot log streamed into a
+// new file, flushed and renamed over it.
 void measureReplaceCycle(const std::filesystem::path& folder, long records) {
   feed::KeptRecords kept(100000);
   const int64_t now = feed::nowUtcMinutes();
-  for (long i = 0; i < records; ++i) {
-    kept.add(now - records / 40 + i / 40, "K1ABC,7.0400277,00:18:00,FM19,-16,20 dBm\r\n", now);
-  }
   const std::string spotLog = (folder / "kept.log").string();
+  {
+    std::ofstream out(spotLog, std::ios::binary);
+    out << feed::spotLogHeading;
+    for (long i = 0; i < records; ++i) {
+      out << "K1ABC,7.0400277,00:18:00,FM19,-16,20 dBm\r\n";
+      kept.add(now - records / 40 + i / 40);
+    }
+  }
   double best = 1e9;
   for (int run = 0; run < 3; ++run) {
     const auto start = std::chrono::steady_clock::now();
     std::string error;
-    if (!kept.replaceSpotLog(spotLog, now, error))
+    if (!kept.replaceSpotLog(spotLog, spotLog, now, {}, error))
       std::printf("replace failed: %s\n", error.c_str());
     best = std::min(
         best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());

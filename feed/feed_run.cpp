@@ -114,7 +114,7 @@ class Session {
     std::string error;
     if (!feed.flush()) return reportWriteFailure(feed.writeError());
     const auto commitNewFile = [this](const std::string&, FileIdentity identity, int64_t bytes,
-                                       std::string& reason) {
+                                      std::string& reason) {
       return saveState(identity, bytes, reason);
     };
     if (!kept->replaceSpotLog(readFrom, options.spotLog, nowUtcMinutes(), commitNewFile, error)) {
@@ -191,9 +191,8 @@ class Session {
       current = state.spotLogIdentity;
     }
     // With --keep-hours the minutes of the records must be known.
-    const bool minutesKnown =
-        !kept || !state.keptRuns.empty() ||
-        state.spotLogBytes <= static_cast<int64_t>(spotLogHeading.size());
+    const bool minutesKnown = !kept || !state.keptRuns.empty() ||
+                              state.spotLogBytes <= static_cast<int64_t>(spotLogHeading.size());
     if (current != state.spotLogIdentity || !minutesKnown) return true;
     if (!spotLog.open(options.spotLog, error)) return false;
     const std::optional<std::string> tail = bytesFrom(options.spotLog, state.spotLogBytes);

@@ -36,16 +36,15 @@ class KeptRecords {
 
   // Called with the new file's name, identity and size before it is renamed over the spot
   // log; false stops the replacement (the new file is removed).
-  using BeforeRename = std::function<bool(const std::string& path, FileIdentity, int64_t bytes,
-                                          std::string& error)>;
+  using BeforeRename =
+      std::function<bool(const std::string& path, FileIdentity, int64_t bytes, std::string& error)>;
 
   // Streams the records of `readFrom` (a heading line, then records, as the feed writes them)
   // that lie inside the window into a new file beside `spotLogPath` and renames it over the
   // spot log. Lines beyond the remembered records (not the feed's own) are dropped. False with
   // `error` set on failure (the spot log is then unchanged). Blocks while it reads and writes.
   bool replaceSpotLog(const std::string& readFrom, const std::string& spotLogPath,
-                      int64_t nowUtcMinutes, const BeforeRename& beforeRename,
-                      std::string& error);
+                      int64_t nowUtcMinutes, const BeforeRename& beforeRename, std::string& error);
 
   int64_t size() const { return records_; }
   std::vector<MinuteRun> runs() const { return {runs_.begin(), runs_.end()}; }

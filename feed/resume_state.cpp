@@ -109,7 +109,8 @@ class Reader {
   std::string_view rest_;
 };
 
-void appendRecords(std::string& text, std::string_view key, const std::vector<std::string>& records) {
+void appendRecords(std::string& text, std::string_view key,
+                   const std::vector<std::string>& records) {
   for (const std::string& record : records) {
     text.append(key);
     text += ' ';
@@ -133,8 +134,8 @@ std::string formatResumeState(const ResumeState& state) {
           std::to_string(source.identity.index) + ' ' + std::to_string(source.offset) + '\n';
   text += "source-first " + hexOf(source.firstBytes) + '\n';
   text += "source-last " + hexOf(source.lastBytes) + '\n';
-  text += "partial " + std::to_string(state.insideOverlongLine) + ' ' + hexOf(state.partialLine) +
-          '\n';
+  text +=
+      "partial " + std::to_string(state.insideOverlongLine) + ' ' + hexOf(state.partialLine) + '\n';
   text += "spot-log " + std::to_string(state.spotLogIdentity.device) + ' ' +
           std::to_string(state.spotLogIdentity.index) + ' ' + std::to_string(state.spotLogBytes) +
           '\n';

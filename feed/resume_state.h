@@ -36,7 +36,7 @@ struct ResumeState {
   bool insideOverlongLine = false;
   ConverterMemory converter;
   FileIdentity spotLogIdentity;
-  int64_t spotLogBytes = 0;        // the spot log's size when the state was committed
+  int64_t spotLogBytes = 0;         // the spot log's size when the state was committed
   std::vector<MinuteRun> keptRuns;  // --keep-hours: the records' minutes, in file order
 };
 

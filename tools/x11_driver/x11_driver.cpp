@@ -13,24 +13,22 @@
 namespace x11driver {
 namespace {
 
-bool hasName(Display* display, Window window, const std::string& title) {
-  char* name = nullptr;
-  if (XFetchName(display, window, &name) == 0 || name == nullptr) return false;
-  bool match = title == name;
-  XFree(name);
-  return match;
+// The top-level windows, the topmost first.
+std::vector<Window> topLevelWindows(Display* display) {
+  Window root = DefaultRootWindow(display), parent = 0, *children = nullptr;
+  unsigned int count = 0;
+  if (XQueryTree(display, root, &root, &parent, &children, &count) == 0) return {};
+  std::vector<Window> windows;
+  for (unsigned int i = count; i-- > 0;) windows.push_back(children[i]);
+  if (children != nullptr) XFree(children);
+  return windows;
 }
 
 Window searchTopLevel(Display* display, const std::string& title) {
-  Window root = DefaultRootWindow(display), parent = 0, *children = nullptr;
-  unsigned int count = 0;
-  if (XQueryTree(display, root, &root, &parent, &children, &count) == 0) return 0;
-  Window found = 0;
-  for (unsigned int i = count; i-- > 0 && found == 0;) {
-    if (hasName(display, children[i], title)) found = children[i];
+  for (Window window : topLevelWindows(display)) {
+    if (windowName(display, window) == title) return window;
   }
-  if (children != nullptr) XFree(children);
-  return found;
+  return 0;
 }
 
 int ignoreErrors(Display*, XErrorEvent*) { return 0; }
@@ -76,6 +74,15 @@ Window findWindow(Display* display, const std::string& title, int timeoutMs) {
     if (window != 0 || std::chrono::steady_clock::now() > deadline) return window;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
+}
+
+std::vector<NamedWindow> windowsNamedFrom(Display* display, const std::string& prefix) {
+  std::vector<NamedWindow> found;
+  for (Window window : topLevelWindows(display)) {
+    std::string name = windowName(display, window);
+    if (name.rfind(prefix, 0) == 0) found.push_back({window, std::move(name)});
+  }
+  return found;
 }
 
 Size windowSize(Display* display, Window window) {

@@ -22,6 +22,13 @@ Display* openDisplay();
 // The top-level window whose name is `title`, waiting up to `timeoutMs`; 0 when none appears.
 Window findWindow(Display* display, const std::string& title, int timeoutMs);
 
+// The top-level windows whose names start with `prefix`, with their names.
+struct NamedWindow {
+  Window window = 0;
+  std::string name;
+};
+std::vector<NamedWindow> windowsNamedFrom(Display* display, const std::string& prefix);
+
 // The window's size, {0, 0} when it is gone.
 struct Size {
   int width = 0, height = 0;

@@ -117,14 +117,14 @@ TEST(KeptRecords, AFailureLeavesTheSpotLogAsItWas) {
   EXPECT_FALSE(error.empty());
   // Refused before the rename: the new file goes, the spot log and the minutes stay.
   int64_t toldBytes = 0;
-  EXPECT_FALSE(replace(kept, spotLog, start,
-                       [&](const std::string& path, FileIdentity identity, int64_t bytes,
-                           std::string& reason) {
-                         EXPECT_EQ(identityOf(path), identity);
-                         toldBytes = bytes;
-                         reason = "refused";
-                         return false;
-                       }));
+  EXPECT_FALSE(replace(
+      kept, spotLog, start,
+      [&](const std::string& path, FileIdentity identity, int64_t bytes, std::string& reason) {
+        EXPECT_EQ(identityOf(path), identity);
+        toldBytes = bytes;
+        reason = "refused";
+        return false;
+      }));
   EXPECT_EQ(toldBytes, static_cast<int64_t>(spotLogHeading.size() + recordAt(start).size()));
   EXPECT_EQ(readFile(spotLog), written);
   EXPECT_FALSE(std::filesystem::exists(replacementPath(spotLog)));
@@ -145,11 +145,11 @@ TEST(KeptRecords, AReaderSeesTheOldOrTheNewFileWholeNeverAMix) {
       const std::optional<std::string> text = readWholeFile(spotLog);
       if (!text) continue;
       const std::vector<std::string> lines = spotLogLines(*text);
-      bool whole = !lines.empty() && lines[0] + "\r\n" == spotLogHeading &&
-                   text->size() >= 2 && text->substr(text->size() - 2) == "\r\n";
+      bool whole = !lines.empty() && lines[0] + "\r\n" == spotLogHeading && text->size() >= 2 &&
+                   text->substr(text->size() - 2) == "\r\n";
       for (size_t i = 1; i < lines.size() && whole; ++i) {
-        whole = lines[i].rfind("K1ABC,7.04,00:00:00,FN42,", 0) == 0 &&
-                lines[i].size() > 7 && lines[i].substr(lines[i].size() - 7) == ",37 dBm";
+        whole = lines[i].rfind("K1ABC,7.04,00:00:00,FN42,", 0) == 0 && lines[i].size() > 7 &&
+                lines[i].substr(lines[i].size() - 7) == ",37 dBm";
       }
       if (!whole && badReads.fetch_add(1) == 0) firstBad = *text;
       reads.fetch_add(1);

@@ -25,10 +25,14 @@ using testing::writeFile;
 
 ResumeState sampleState() {
   ResumeState state;
-  state.source = {true, true, {2049, 1234567}, 8123, "2008010018 -16\n", std::string("\0\r\xff", 3)};
+  state.source = {
+      true, true, {2049, 1234567}, 8123, "2008010018 -16\n", std::string("\0\r\xff", 3)};
   state.partialLine = "200801 0020 -1";
-  state.converter = {26'000'000, {"K1ABC,7.04,00:18:00,FN42,-5,37 dBm", "N8PK,7.04,00:18:00,,1,2 dBm"},
-                     true, 25'999'990, {"W1AW,7.04,00:10:00,FN31,3,30 dBm"}};
+  state.converter = {26'000'000,
+                     {"K1ABC,7.04,00:18:00,FN42,-5,37 dBm", "N8PK,7.04,00:18:00,,1,2 dBm"},
+                     true,
+                     25'999'990,
+                     {"W1AW,7.04,00:10:00,FN31,3,30 dBm"}};
   state.spotLogIdentity = {2049, 7654321};
   state.spotLogBytes = 40960;
   state.keptRuns = {{25'999'990, 12}, {26'000'000, 1}};
@@ -47,12 +51,16 @@ TEST(ResumeState, ReadsBackWhatWasWritten) {
 
 TEST(ResumeState, AnythingButAWholeStateIsRefused) {
   const std::string whole = formatResumeState(sampleState());
-  std::vector<std::string> broken = {"", "ferlang-feed state 2\n" + whole.substr(whole.find('\n') + 1)};
+  std::vector<std::string> broken = {"",
+                                     "ferlang-feed state 2\n" + whole.substr(whole.find('\n') + 1)};
   // Cut short anywhere, as a disk that lost the last write would leave it.
   for (size_t size = 0; size < whole.size(); size += 7) broken.push_back(whole.substr(0, size));
-  for (const auto& [from, to] : std::vector<std::pair<std::string, std::string>>{
-           {"source 1 1", "source 2 1"}, {"8123", "-8123"}, {"partial 0 ", "partial 0 0"},
-           {"kept 25999990 12", "kept 25999990 0"}, {"40960", "40960x"}}) {
+  for (const auto& [from, to] :
+       std::vector<std::pair<std::string, std::string>>{{"source 1 1", "source 2 1"},
+                                                        {"8123", "-8123"},
+                                                        {"partial 0 ", "partial 0 0"},
+                                                        {"kept 25999990 12", "kept 25999990 0"},
+                                                        {"40960", "40960x"}}) {
     std::string text = whole;
     text.replace(text.find(from), from.size(), to);
     broken.push_back(text);
@@ -107,7 +115,8 @@ TEST_F(ResumedRun, FindsTheRecordsOfTheTailAgainAndCompletesACutShortOne) {
   ASSERT_EQ(once(), 0);
   const std::string committed = readFile(spotLog);
   for (const std::string& tail :
-       {record(2, "K1BBB"), record(2, "K1BBB") + record(3, "K1CCC").substr(0, 9), std::string("K1B")}) {
+       {record(2, "K1BBB"), record(2, "K1BBB") + record(3, "K1CCC").substr(0, 9),
+        std::string("K1B")}) {
     SCOPED_TRACE(tail);
     const std::string state = readFile(resumeStatePath(spotLog));
     writeFile(spotLog, committed);
@@ -130,8 +139,8 @@ TEST_F(ResumedRun, ADecoderLogReplacedOrCutShortWhileStoppedIsReadFromItsStart) 
     ASSERT_EQ(once(), 0);
     // The new file holds the old minute's decode again and newer ones, and is longer than
     // what was read, so only its first bytes tell it from the old file.
-    const std::string next = decode(3, "K1CCC") + decode(3, "K1DDD") + decode(4, "K1EEE") +
-                             decode(5, "K1FFF");
+    const std::string next =
+        decode(3, "K1CCC") + decode(3, "K1DDD") + decode(4, "K1EEE") + decode(5, "K1FFF");
     if (replaced) {
       writeFile(folder.file("next.txt"), next);
       std::filesystem::rename(folder.file("next.txt"), source);
@@ -140,8 +149,8 @@ TEST_F(ResumedRun, ADecoderLogReplacedOrCutShortWhileStoppedIsReadFromItsStart) 
     }
     ASSERT_EQ(once(), 0);
     EXPECT_EQ(readFile(spotLog), heading() + record(1, "K1AAA") + record(2, "K1BBB") +
-                                     record(3, "K1CCC") + record(3, "K1DDD") +
-                                     record(4, "K1EEE") + record(5, "K1FFF"));
+                                     record(3, "K1CCC") + record(3, "K1DDD") + record(4, "K1EEE") +
+                                     record(5, "K1FFF"));
   }
 }
 

@@ -34,19 +34,6 @@ bool openSpotLog(const std::string& path, SpotLogFile& spotLog, std::string& err
   return true;
 }
 
-// The bytes of `path` from `offset` to its end.
-std::optional<std::string> bytesFrom(const std::string& path, int64_t offset) {
-  SourceFile file;
-  if (!file.open(path) || !file.seekTo(offset)) return std::nullopt;
-  std::string bytes;
-  char block[1 << 14];
-  for (int64_t count; (count = file.read(block, sizeof block)) != 0;) {
-    if (count < 0) return std::nullopt;
-    bytes.append(block, static_cast<size_t>(count));
-  }
-  return bytes;
-}
-
 // The spot log built afresh by a first run with --keep-hours, renamed into place at the end of
 // its first read.
 std::string firstBuildPath(const std::string& spotLogPath) {
@@ -92,7 +79,8 @@ class Session {
     }
     if (!openSpotLog(options.spotLog, spotLog, error)) return reportWriteFailure(error);
     // From here on, whatever this run appends is the tail of this commit.
-    return commit();
+    commit();
+    return true;
   }
 
   // After the first read of the decoder log: what is left of the tail stays, and a spot log
@@ -133,18 +121,15 @@ class Session {
 
   // Records where this run stands, for the next run. Not while a first build is under way (a
   // kill then leaves no state, and the next run builds again). Reports a failure once.
-  bool commit() {
-    if (building_) return true;
+  void commit() {
+    if (building_) return;
     std::string error;
     if (saveState(spotLog.identity(), spotLog.size() - feed.unsettledTailBytes(), error)) {
       toldStateFailure_ = false;
-      return true;
-    }
-    if (!toldStateFailure_) {
+    } else if (!toldStateFailure_) {
       err << "ferlang-feed: cannot write " << statePath_ << ": " << error << '\n' << std::flush;
       toldStateFailure_ = true;
     }
-    return true;
   }
 
   bool reportWriteFailure(const std::string& error) {
@@ -195,7 +180,7 @@ class Session {
                               state.spotLogBytes <= static_cast<int64_t>(spotLogHeading.size());
     if (current != state.spotLogIdentity || !minutesKnown) return true;
     if (!spotLog.open(options.spotLog, error)) return false;
-    const std::optional<std::string> tail = bytesFrom(options.spotLog, state.spotLogBytes);
+    const std::optional<std::string> tail = readFileFrom(options.spotLog, state.spotLogBytes);
     if (spotLog.identity() != state.spotLogIdentity || spotLog.size() < state.spotLogBytes ||
         !tail) {
       spotLog.close();

@@ -11,9 +11,9 @@ bool writeWholeFile(const std::string& path, std::string_view bytes, std::string
   return file.finish(error);
 }
 
-std::optional<std::string> readWholeFile(const std::string& path) {
+std::optional<std::string> readFileFrom(const std::string& path, int64_t offset) {
   SourceFile file;
-  if (!file.open(path)) return std::nullopt;
+  if (!file.open(path) || !file.seekTo(offset)) return std::nullopt;
   std::string content;
   char block[1 << 14];
   for (;;) {

@@ -116,8 +116,8 @@ class NewFile {
 // the disk. False with `error` set on failure.
 bool writeWholeFile(const std::string& path, std::string_view bytes, std::string& error);
 
-// The whole content of `path`, or nothing when it cannot be read.
-std::optional<std::string> readWholeFile(const std::string& path);
+// The bytes of `path` from `offset` to its end, or nothing when it cannot be read.
+std::optional<std::string> readFileFrom(const std::string& path, int64_t offset = 0);
 
 // Renames `from` over `to` in one step: a reader opening `to` finds the old file or the new
 // one, never a mix. False with `error` set on failure.

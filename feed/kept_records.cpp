@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <utility>
 
 #include "feed/line_splitter.h"
 #include "feed/spot_record.h"
@@ -147,15 +148,21 @@ bool KeptRecords::replaceSpotLog(const std::string& readFrom, const std::string&
   if (!written && error.empty()) error = writer.error();
   // A last line without its line end was cut short by a kill: it is not kept.
   written = written && file.finish(error);
-  written = written && renameIntoPlace(temporary, spotLogPath, beforeRename, error);
+  if (written) {
+    // The new file's minutes are in place when `beforeRename` records them.
+    std::deque<MinuteRun> oldRuns = std::exchange(runs_, std::move(writer.kept()));
+    const int64_t oldRecords = std::exchange(records_, writer.keptRecords());
+    written = renameIntoPlace(temporary, spotLogPath, beforeRename, error);
+    if (!written) {
+      runs_ = std::move(oldRuns);
+      records_ = oldRecords;
+    }
+  }
   if (!written) {
     file.close();
     removeFile(temporary);
-    return false;
   }
-  runs_ = std::move(writer.kept());
-  records_ = writer.keptRecords();
-  return true;
+  return written;
 }
 
 std::string replacementPath(const std::string& spotLogPath) {

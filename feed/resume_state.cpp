@@ -208,7 +208,7 @@ bool saveResumeState(const std::string& path, const ResumeState& state, std::str
 }
 
 std::optional<ResumeState> loadResumeState(const std::string& path) {
-  const std::optional<std::string> text = readWholeFile(path);
+  const std::optional<std::string> text = readFileFrom(path);
   if (!text) return std::nullopt;
   return parseResumeState(*text);
 }

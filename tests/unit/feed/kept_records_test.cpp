@@ -121,6 +121,8 @@ TEST(KeptRecords, AFailureLeavesTheSpotLogAsItWas) {
       kept, spotLog, start,
       [&](const std::string& path, FileIdentity identity, int64_t bytes, std::string& reason) {
         EXPECT_EQ(identityOf(path), identity);
+        // The state written here describes the new file: its minutes.
+        EXPECT_EQ(kept.runs(), (std::vector<MinuteRun>{{start, 1}}));
         toldBytes = bytes;
         reason = "refused";
         return false;
@@ -142,7 +144,7 @@ TEST(KeptRecords, AReaderSeesTheOldOrTheNewFileWholeNeverAMix) {
   std::string firstBad;
   std::thread reader([&] {
     while (!done.load()) {
-      const std::optional<std::string> text = readWholeFile(spotLog);
+      const std::optional<std::string> text = readFileFrom(spotLog);
       if (!text) continue;
       const std::vector<std::string> lines = spotLogLines(*text);
       bool whole = !lines.empty() && lines[0] + "\r\n" == spotLogHeading && text->size() >= 2 &&

@@ -105,10 +105,14 @@ class Session {
                                       std::string& reason) {
       return saveState(identity, bytes, reason);
     };
-    if (!kept->replaceSpotLog(readFrom, options.spotLog, nowUtcMinutes(), commitNewFile, error)) {
+    // Windows renames nothing over a file that is open, not even by this program.
+    spotLog.close();
+    const bool replaced =
+        kept->replaceSpotLog(readFrom, options.spotLog, nowUtcMinutes(), commitNewFile, error);
+    if (!replaced) {
       err << "ferlang-feed: cannot replace " << options.spotLog << ": " << error << '\n'
           << std::flush;
-      return readFrom == options.spotLog;
+      if (readFrom != options.spotLog) return false;
     }
     if (!spotLog.open(options.spotLog, error)) return reportWriteFailure(error);
     return true;

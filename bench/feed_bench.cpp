@@ -167,12 +167,12 @@ void measureAlertLatency(const std::filesystem::path& folder) {
 // One replace cycle of --keep-hours with `records` kept records: the spot log streamed into a
 // new file, flushed and renamed over it.
 void measureReplaceCycle(const std::filesystem::path& folder, long records) {
-  feed::KeptRecords kept(100000);
+  feed::KeptRecords kept(100000, feed::spotLogHeading("ALL_WSPR.TXT"));
   const int64_t now = feed::nowUtcMinutes();
   const std::string spotLog = (folder / "kept.log").string();
   {
     std::ofstream out(spotLog, std::ios::binary);
-    out << feed::spotLogHeading;
+    out << feed::spotLogHeading("ALL_WSPR.TXT");
     for (long i = 0; i < records; ++i) {
       out << "K1ABC,7.0400277,00:18:00,FM19,-16,20 dBm\r\n";
       kept.add(now - records / 40 + i / 40);

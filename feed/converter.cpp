@@ -4,15 +4,28 @@
 namespace feed {
 
 bool Converter::convertLine(std::string_view line, std::string& out) {
-  const ParsedLine parsed = parseDecodeLine(line);
+  const ParsedLine parsed = parser_.parse(line);
   switch (parsed.kind) {
     case LineKind::Blank:
+    case LineKind::Heading:
       return false;
     case LineKind::OtherMode:
       ++counts_.otherMode;
       return false;
     case LineKind::OwnTransmission:
       ++counts_.ownTransmission;
+      return false;
+    case LineKind::LowConfidence:
+      ++counts_.lowConfidence;
+      return false;
+    case LineKind::NoSender:
+      ++counts_.noSender;
+      return false;
+    case LineKind::NoHeading:
+      ++counts_.noHeading;
+      return false;
+    case LineKind::Note:
+      ++counts_.notes;
       return false;
     case LineKind::Unreadable:
       ++counts_.unreadable;
@@ -21,12 +34,16 @@ bool Converter::convertLine(std::string_view line, std::string& out) {
       break;
   }
   const Decode& decode = parsed.decode;
+  if ((options_.modes & modeBit(decode.mode)) == 0) {
+    ++counts_.modeNotAsked;
+    return false;
+  }
   if (options_.band && !options_.band->contains(decode.frequencyMhz)) {
     ++counts_.outsideBand;
     return false;
   }
-  const TimeOfDay time =
-      options_.localTime ? localTime_.localTimeOf(decode) : TimeOfDay{decode.hour, decode.minute};
+  const TimeOfDay time = options_.localTime ? localTime_.localTimeOf(decode)
+                                            : TimeOfDay{decode.hour, decode.minute, decode.second};
   const size_t start = out.size();
   appendSpotRecord(out, decode, time);
   const std::string_view record(out.data() + start, out.size() - start);
@@ -38,6 +55,7 @@ bool Converter::convertLine(std::string_view line, std::string& out) {
   }
   remember(minutes, record);
   ++counts_.records;
+  ++counts_.recordsOfMode[static_cast<size_t>(decode.mode)];
   last_ = decode;
   lastTime_ = time;
   lastMinutes_ = minutes;
@@ -45,6 +63,7 @@ bool Converter::convertLine(std::string_view line, std::string& out) {
 }
 
 void Converter::startOver() {
+  parser_.startOver();
   startedOver_ = true;
   replayMinutes_ = newestMinutes_;
   replayRecords_ = newestRecords_;
@@ -70,8 +89,8 @@ std::unordered_set<std::string> withLineEnds(const std::vector<std::string>& tex
 }  // namespace
 
 ConverterMemory Converter::memory() const {
-  return {newestMinutes_, withoutLineEnds(newestRecords_), startedOver_, replayMinutes_,
-          withoutLineEnds(replayRecords_)};
+  return {newestMinutes_,  withoutLineEnds(newestRecords_), startedOver_,
+          replayMinutes_,  withoutLineEnds(replayRecords_), parser_.context()};
 }
 
 void Converter::restore(const ConverterMemory& memory) {
@@ -80,6 +99,7 @@ void Converter::restore(const ConverterMemory& memory) {
   startedOver_ = memory.startedOver;
   replayMinutes_ = memory.replayMinutes;
   replayRecords_ = withLineEnds(memory.replayRecords);
+  parser_.restore(memory.rows);
 }
 
 bool Converter::alreadyWritten(int64_t minutes, std::string_view record) const {
@@ -102,6 +122,21 @@ std::string describeCounts(const FeedCounts& counts, const ConverterOptions& opt
                      std::to_string(counts.otherMode) + " other modes, " +
                      std::to_string(counts.ownTransmission) + " own transmissions, " +
                      std::to_string(counts.unreadable) + " unreadable)";
+  // FT8 and FT4: the records by mode and what only their rows are skipped for.
+  const auto& byMode = counts.recordsOfMode;
+  const int64_t ft8Skipped = counts.lowConfidence + counts.noSender + counts.noHeading + counts.notes;
+  if (byMode[static_cast<size_t>(Mode::Ft8)] + byMode[static_cast<size_t>(Mode::Ft4)] + ft8Skipped > 0) {
+    text += "; records by mode: WSPR " + std::to_string(byMode[static_cast<size_t>(Mode::Wspr)]) +
+            ", FT8 " + std::to_string(byMode[static_cast<size_t>(Mode::Ft8)]) + ", FT4 " +
+            std::to_string(byMode[static_cast<size_t>(Mode::Ft4)]) + "; skipped besides: " +
+            std::to_string(counts.lowConfidence) + " marked low-confidence, " +
+            std::to_string(counts.noSender) + " without a sender's call, " +
+            std::to_string(counts.noHeading) + " before a row giving their date or dial, " +
+            std::to_string(counts.notes) + " notes";
+  }
+  if (options.modes != allModes) {
+    text += ", " + std::to_string(counts.modeNotAsked) + " decodes of other modes";
+  }
   if (options.band) {
     text += ", " + std::to_string(counts.outsideBand) + " decodes outside " +
             std::string(options.band->name);

@@ -8,6 +8,7 @@
 // so memory stays flat).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -17,23 +18,38 @@
 
 #include "feed/bands.h"
 #include "feed/decode_line.h"
+#include "feed/decoder_log.h"
 #include "feed/spot_record.h"
 
 namespace feed {
 
 struct FeedCounts {
-  int64_t records = 0;          // records written
-  int64_t otherMode = 0;        // rows of other modes
-  int64_t ownTransmission = 0;  // the station's own transmissions
-  int64_t unreadable = 0;       // lines that parse as nothing (overlong ones included)
-  int64_t outsideBand = 0;      // decodes outside the band asked for
-  int64_t alreadyWritten = 0;   // decodes read again after the log started over
-  int64_t skipped() const { return otherMode + ownTransmission + unreadable; }
+  int64_t records = 0;                            // records written
+  std::array<int64_t, modeCount> recordsOfMode{};  // the same by mode
+  int64_t otherMode = 0;                          // rows of other modes
+  int64_t ownTransmission = 0;                    // the station's own transmissions
+  int64_t unreadable = 0;     // lines that parse as nothing (overlong ones included)
+  int64_t lowConfidence = 0;  // decodes marked "?"
+  int64_t noSender = 0;       // decodes whose message names no sender
+  int64_t noHeading = 0;      // decodes before any row that gives their date or dial
+  int64_t notes = 0;          // the decoder's notes
+  int64_t outsideBand = 0;    // decodes outside the band asked for
+  int64_t modeNotAsked = 0;   // decodes of a mode not asked for
+  int64_t alreadyWritten = 0;  // decodes read again after the log started over
+  int64_t skipped() const {
+    return otherMode + ownTransmission + unreadable + lowConfidence + noSender + noHeading + notes;
+  }
 };
+
+// The modes to keep, one bit each (1 << Mode).
+using ModeSet = unsigned;
+inline constexpr ModeSet allModes = (1u << modeCount) - 1;
+inline constexpr ModeSet modeBit(Mode mode) { return 1u << static_cast<unsigned>(mode); }
 
 struct ConverterOptions {
   std::optional<Band> band;  // keep only decodes in this band
   bool localTime = false;    // write the local time of day instead of UTC
+  ModeSet modes = allModes;  // keep only decodes of these modes
 };
 
 // What a converter remembers of the records it wrote, so that a later run started on the same
@@ -44,6 +60,7 @@ struct ConverterMemory {
   bool startedOver = false;
   int64_t replayMinutes = INT64_MIN;
   std::vector<std::string> replayRecords;
+  RowContext rows;  // what the decoder log's header or band rows said
 };
 
 class Converter {
@@ -63,8 +80,12 @@ class Converter {
   // The last record converted was found in the spot log already: it counts as such.
   void countLastAsAlreadyWritten() {
     --counts_.records;
+    --counts_.recordsOfMode[static_cast<size_t>(last_.mode)];
     ++counts_.alreadyWritten;
   }
+
+  // The layout of the decoder log's rows, as far as they were read.
+  Layout layout() const { return parser_.layout(); }
 
   ConverterMemory memory() const;
   void restore(const ConverterMemory& memory);
@@ -79,6 +100,7 @@ class Converter {
   void remember(int64_t minutes, std::string_view record);
 
   ConverterOptions options_;
+  DecoderLogParser parser_;
   LocalTimeConverter localTime_;
   FeedCounts counts_;
   Decode last_;

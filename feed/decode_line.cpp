@@ -2,85 +2,15 @@
 // columns, then read the message.
 #include "feed/decode_line.h"
 
-#include <array>
 #include <charconv>
+
+#include "feed/columns.h"
 
 namespace feed {
 namespace {
 
-// More columns than any layout has: the fixed columns, a message of three words and the
-// decoder's trailing figures. Columns beyond these are not looked at.
-constexpr size_t maxColumns = 24;
-
 // Longest call sign text accepted (compound calls such as "PJ4/K1ABC/P" included).
 constexpr size_t maxCallBytes = 16;
-
-struct Columns {
-  std::array<std::string_view, maxColumns> text;
-  size_t count = 0;
-};
-
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isUpper(char c) { return c >= 'A' && c <= 'Z'; }
-bool isLower(char c) { return c >= 'a' && c <= 'z'; }
-
-Columns splitColumns(std::string_view line) {
-  Columns columns;
-  size_t i = 0;
-  const size_t n = line.size();
-  while (i < n && columns.count < maxColumns) {
-    while (i < n && isBlank(line[i])) ++i;
-    if (i == n) break;
-    const size_t start = i;
-    while (i < n && !isBlank(line[i])) ++i;
-    columns.text[columns.count++] = line.substr(start, i - start);
-  }
-  return columns;
-}
-
-bool allDigits(std::string_view text) {
-  if (text.empty()) return false;
-  for (char c : text) {
-    if (!isDigit(c)) return false;
-  }
-  return true;
-}
-
-int digitsValue(std::string_view text) {
-  int value = 0;
-  for (char c : text) value = value * 10 + (c - '0');
-  return value;
-}
-
-// A whole number with an optional sign, within [low, high]; "-0" is 0.
-bool readInteger(std::string_view text, int low, int high, int& value) {
-  bool negative = false;
-  if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
-    negative = text[0] == '-';
-    text.remove_prefix(1);
-  }
-  if (text.empty() || text.size() > 4 || !allDigits(text)) return false;
-  const int magnitude = digitsValue(text);
-  value = negative ? -magnitude : magnitude;
-  return value >= low && value <= high;
-}
-
-bool isInteger(std::string_view text) {
-  int ignored = 0;
-  return readInteger(text, -9999, 9999, ignored);
-}
-
-// A number with a decimal point and an optional sign, as decoders write the time offset.
-bool isDecimal(std::string_view text) {
-  if (!text.empty() && (text[0] == '-' || text[0] == '+')) text.remove_prefix(1);
-  const size_t point = text.find('.');
-  if (point == std::string_view::npos || text.size() < 2) return false;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (i != point && !isDigit(text[i])) return false;
-  }
-  return true;
-}
 
 // A frequency in MHz: digits with at most one decimal point, no sign, short enough to be real.
 bool readFrequency(std::string_view text, double& megahertz) {
@@ -173,35 +103,31 @@ bool readMessage(const Columns& columns, size_t first, Decode& decode) {
   return readPower(second, decode.powerDbm);
 }
 
+}  // namespace
+
 bool mentionsOwnTransmission(const Columns& columns) {
   for (size_t i = 1; i < columns.count && i <= 3; ++i) {
-    if (columns.text[i] == "Tx" || columns.text[i] == "Transmitting") return true;
+    const std::string_view word = columns.text[i];
+    if (word == "Tx" || word == "Transmitting" || word == "Retransmitting") return true;
   }
   return false;
 }
 
-// A general decoder log row: "yymmdd_hhmmss freq Rx MODE …".
-bool isOtherModeRow(const Columns& columns) {
-  return columns.count >= 4 && columns.text[2] == "Rx";
-}
-
-}  // namespace
-
 ParsedLine parseDecodeLine(std::string_view line) {
-  ParsedLine parsed;
   const Columns columns = splitColumns(line);
+  ParsedLine parsed;
   if (columns.count == 0) {
     parsed.kind = LineKind::Blank;
-    return parsed;
-  }
-  if (mentionsOwnTransmission(columns)) {
+  } else if (mentionsOwnTransmission(columns)) {
     parsed.kind = LineKind::OwnTransmission;
-    return parsed;
+  } else {
+    parsed = parseWsprColumns(columns);
   }
-  if (isOtherModeRow(columns)) {
-    parsed.kind = LineKind::OtherMode;
-    return parsed;
-  }
+  return parsed;
+}
+
+ParsedLine parseWsprColumns(const Columns& columns) {
+  ParsedLine parsed;
   parsed.kind = LineKind::Unreadable;
   Decode& decode = parsed.decode;
   if (columns.count < 7 || !readDate(columns.text[0], decode) ||

@@ -25,10 +25,11 @@ constexpr auto replaceEvery = std::chrono::minutes(1);
 
 // Opens the spot log for appending; a new or empty log gets the heading line, and a log whose
 // last line has no line end gets one, so that the first record starts a line of its own.
-bool openSpotLog(const std::string& path, SpotLogFile& spotLog, std::string& error) {
+bool openSpotLog(const std::string& path, std::string_view heading, SpotLogFile& spotLog,
+                 std::string& error) {
   if (!spotLog.open(path, error)) return false;
   const int64_t size = spotLog.size();
-  if (size == 0) return spotLog.append(spotLogHeading, error);
+  if (size == 0) return spotLog.append(heading, error);
   const int last = spotLog.lastByte();
   if (size > 0 && last != '\n' && last != '\r') return spotLog.append("\r\n", error);
   return true;
@@ -48,7 +49,8 @@ class Session {
         out(out),
         err(err),
         follower(options.source),
-        feed({options.band, options.localTime}, spotLog),
+        feed({options.band, options.localTime, options.modes}, spotLog),
+        heading_(spotLogHeading(options.source)),
         statePath_(resumeStatePath(options.spotLog)) {
     feed.onCheckpoint([this] { commit(); });
   }
@@ -57,7 +59,7 @@ class Session {
   // otherwise starts from the decoder log's beginning. False after a failure (reported).
   bool start() {
     if (options.keepHours > 0) {
-      kept = std::make_unique<KeptRecords>(options.keepHours);
+      kept = std::make_unique<KeptRecords>(options.keepHours, heading_);
       feed.keepRecords(kept.get());
     }
     if (options.fromStart) {
@@ -71,13 +73,13 @@ class Session {
     if (kept) {
       // The records go to a new file that replaces the spot log once the decoder log is read.
       building_ = true;
-      if (!writeWholeFile(firstBuildPath(options.spotLog), spotLogHeading, error) ||
+      if (!writeWholeFile(firstBuildPath(options.spotLog), heading_, error) ||
           !spotLog.open(firstBuildPath(options.spotLog), error)) {
         return reportWriteFailure(error);
       }
       return true;
     }
-    if (!openSpotLog(options.spotLog, spotLog, error)) return reportWriteFailure(error);
+    if (!openSpotLog(options.spotLog, heading_, spotLog, error)) return reportWriteFailure(error);
     // From here on, whatever this run appends is the tail of this commit.
     commit();
     return true;
@@ -181,7 +183,7 @@ class Session {
     }
     // With --keep-hours the minutes of the records must be known.
     const bool minutesKnown = !kept || !state.keptRuns.empty() ||
-                              state.spotLogBytes <= static_cast<int64_t>(spotLogHeading.size());
+                              state.spotLogBytes <= static_cast<int64_t>(heading_.size());
     if (current != state.spotLogIdentity || !minutesKnown) return true;
     if (!spotLog.open(options.spotLog, error)) return false;
     const std::optional<std::string> tail = readFileFrom(options.spotLog, state.spotLogBytes);
@@ -204,6 +206,7 @@ class Session {
     return true;
   }
 
+  std::string heading_;
   std::string statePath_;
   std::string lastState_;  // as last written
   bool resumed_ = false;

@@ -15,6 +15,7 @@ struct Words {
   size_t count = 0;
 };
 
+bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool isLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
@@ -22,10 +23,10 @@ Words splitWords(std::string_view message) {
   Words words;
   size_t i = 0;
   while (i < message.size() && words.count < maxWords) {
-    while (i < message.size() && message[i] == ' ') ++i;
+    while (i < message.size() && isSpace(message[i])) ++i;
     if (i == message.size()) break;
     const size_t start = i;
-    while (i < message.size() && message[i] != ' ') ++i;
+    while (i < message.size() && !isSpace(message[i])) ++i;
     words.text[words.count++] = message.substr(start, i - start);
   }
   return words;

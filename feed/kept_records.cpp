@@ -135,7 +135,7 @@ bool KeptRecords::replaceSpotLog(const std::string& readFrom, const std::string&
   KeptLineWriter writer(file, runs_, cutoff(nowUtcMinutes));
   LineSplitter splitter(std::string::npos);
   std::vector<char> block(blockBytes);
-  bool written = file.write(spotLogHeading, error);
+  bool written = file.write(heading_, error);
   for (int64_t count = 0; written;) {
     count = old.read(block.data(), block.size());
     if (count < 0) error = "cannot read " + readFrom;

@@ -25,7 +25,9 @@ namespace feed {
 
 class KeptRecords {
  public:
-  explicit KeptRecords(int keepHours) : keepMinutes_(static_cast<int64_t>(keepHours) * 60) {}
+  // `heading`: the spot log's heading line, with its line end.
+  KeptRecords(int keepHours, std::string heading)
+      : keepMinutes_(static_cast<int64_t>(keepHours) * 60), heading_(std::move(heading)) {}
 
   // A record of a decode at `utcMinutes` (minutes since 1970, UTC) was appended to the spot
   // log. One thread.
@@ -54,6 +56,7 @@ class KeptRecords {
   int64_t cutoff(int64_t nowUtcMinutes) const;
 
   int64_t keepMinutes_;
+  std::string heading_;
   int64_t newestMinutes_ = INT64_MIN;
   int64_t records_ = 0;
   std::deque<MinuteRun> runs_;

@@ -2,6 +2,7 @@
 // "--" ends the options.
 #include "feed/options.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "feed/alerts.h"
@@ -11,7 +12,7 @@ namespace {
 
 bool takesValue(const std::string& option) {
   return option == "--band" || option == "--alert-every" || option == "--settings" ||
-         option == "--keep-hours";
+         option == "--keep-hours" || option == "--mode";
 }
 
 bool isOption(const std::string& argument) { return argument.size() > 1 && argument[0] == '-'; }
@@ -51,6 +52,26 @@ bool takeValue(const std::string& option, const std::string& value, FeedOptions&
     if (readNumber(value, 0, 100000, options.alertEveryMinutes)) return true;
     error = "--alert-every needs a number of minutes from 0 to 100000, not \"" + value + "\"";
     return false;
+  }
+  if (option == "--mode") {
+    // Repeatable, or a comma list: the modes add up.
+    if (options.modes == allModes) options.modes = 0;
+    for (size_t start = 0; start <= value.size();) {
+      const size_t end = std::min(value.find(',', start), value.size());
+      const std::string name = value.substr(start, end - start);
+      if (name == "WSPR" || name == "wspr") {
+        options.modes |= modeBit(Mode::Wspr);
+      } else if (name == "FT8" || name == "ft8") {
+        options.modes |= modeBit(Mode::Ft8);
+      } else if (name == "FT4" || name == "ft4") {
+        options.modes |= modeBit(Mode::Ft4);
+      } else {
+        error = "unknown mode \"" + name + "\" (known: WSPR FT8 FT4)";
+        return false;
+      }
+      start = end + 1;
+    }
+    return true;
   }
   if (option == "--keep-hours") {
     if (readNumber(value, 1, 100000, options.keepHours)) return true;
@@ -121,18 +142,24 @@ ParsedOptions parseOptions(const std::vector<std::string>& arguments) {
 }
 
 std::string usageText() {
-  return "Usage: ferlang-feed [options] ALL_WSPR.TXT SPOTLOG\n"
-         "Converts the WSPR decodes that a decoder appends to ALL_WSPR.TXT into records of\n"
-         "Ferlang's spot log SPOTLOG (call,frequency,hh:mm:00,locator,snr,power dBm), then\n"
-         "follows ALL_WSPR.TXT as it grows. Without --keep-hours SPOTLOG is only appended to;\n"
+  return "Usage: ferlang-feed [options] DECODERLOG SPOTLOG\n"
+         "Converts the decodes that a decoder appends to DECODERLOG (WSPR in ALL_WSPR.TXT, FT8\n"
+         "and FT4 in ALL.TXT, in any of their layouts) into records of Ferlang's spot log\n"
+         "SPOTLOG (call,frequency,hh:mm:ss,locator,snr,power dBm; FT8 and FT4 leave the power\n"
+         "empty), then follows DECODERLOG as it grows. An FT8 or FT4 decode is a spot of its\n"
+         "sender: the call after CQ, QRZ or DE (and a directive such as DX or POTA), else the\n"
+         "second call of the message; decodes marked '?' and messages without a sender's call\n"
+         "are skipped. Without --keep-hours SPOTLOG is only appended to;\n"
          "a new or empty one gets a heading line first. Lines of other modes, the station's\n"
          "own transmissions and unreadable lines are skipped and counted. A new run continues\n"
          "where the last one stopped (SPOTLOG.ferlang-feed-state records where that was), so\n"
          "no decode is written twice and none is lost across restarts.\n"
          "\n"
          "Options:\n"
-         "  --once         convert what ALL_WSPR.TXT holds now, print the counts and end\n"
-         "  --from-start   convert all of ALL_WSPR.TXT again, not only what is new\n"
+         "  --once         convert what DECODERLOG holds now, print the counts and end\n"
+         "  --from-start   convert all of DECODERLOG again, not only what is new\n"
+         "  --mode MODES   keep only the decodes of MODES: WSPR, FT8 or FT4, repeated or as a\n"
+         "                 comma list (default: every mode the file holds)\n"
          "  --band BAND    keep only decodes in BAND, for example 30m (2200m to 23cm)\n"
          "  --local        write the local time of day instead of the decoder's UTC\n"
          "  --alert [COMMAND]\n"
@@ -155,6 +182,7 @@ std::string usageText() {
          "Examples:\n"
          "  ferlang-feed --band 30m ~/.local/share/WSJT-X/ALL_WSPR.TXT wspr-30m.log\n"
          "  ferlang-feed --keep-hours 24 --alert ~/bin/ferlang-alert ALL_WSPR.TXT wspr.log\n"
+         "  ferlang-feed --mode FT8 --band 40m ~/.local/share/WSJT-X/ALL.TXT ft8-40m.log\n"
          "where ~/bin/ferlang-alert is a small script that shows a desktop notification:\n"
          "  #!/bin/sh\n"
          "  exec notify-send \"Ferlang: $1 heard\" \"at $2, SNR $3 dB, $4 MHz\"\n";

@@ -1,7 +1,8 @@
 // The feed's command line.
 //
-//   ferlang-feed [--once] [--from-start] [--band BAND] [--local] [--alert [COMMAND]]
-//                [--alert-every MINUTES] [--settings FILE] [--keep-hours N] ALL_WSPR.TXT SPOTLOG
+//   ferlang-feed [--once] [--from-start] [--mode MODES] [--band BAND] [--local]
+//                [--alert [COMMAND]] [--alert-every MINUTES] [--settings FILE] [--keep-hours N]
+//                DECODERLOG SPOTLOG
 //
 // "--alert" takes the next argument as its COMMAND unless that argument is needed as one of
 // the two file names, so "--alert ALL_WSPR.TXT SPOTLOG" alerts without a command.
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "feed/bands.h"
+#include "feed/converter.h"
 
 namespace feed {
 
@@ -22,6 +24,7 @@ struct FeedOptions {
   bool once = false;                      // convert what is there, then end
   bool fromStart = false;                 // not where the last run stopped: all again
   std::optional<Band> band;               // keep only decodes in this band
+  ModeSet modes = allModes;               // keep only decodes of these modes
   bool localTime = false;                 // local time of day instead of the decoder's UTC
   std::string source;                     // the decoder log
   std::string spotLog;                    // the spot log written

@@ -9,6 +9,7 @@
 //   spot-log DEVICE INDEX BYTES
 //   newest MINUTES            followed by "newest-record TEXT" lines
 //   replay STARTED MINUTES    followed by "replay-record TEXT" lines
+//   rows DATED YEAR MONTH DAY DIALKNOWN DIALHZ HEXMODE
 //   kept MINUTES COUNT ...    (--keep-hours only)
 //   end
 #include "feed/resume_state.h"
@@ -144,6 +145,11 @@ std::string formatResumeState(const ResumeState& state) {
   text += "replay " + std::to_string(memory.startedOver) + ' ' +
           std::to_string(memory.replayMinutes) + '\n';
   appendRecords(text, "replay-record", memory.replayRecords);
+  const RowContext& rows = memory.rows;
+  text += "rows " + std::to_string(rows.dated) + ' ' + std::to_string(rows.year) + ' ' +
+          std::to_string(rows.month) + ' ' + std::to_string(rows.day) + ' ' +
+          std::to_string(rows.dialKnown) + ' ' + std::to_string(rows.dialHz) + ' ' +
+          hexOf(rows.mode) + '\n';
   if (!state.keptRuns.empty()) {
     text += "kept";
     for (const MinuteRun& run : state.keptRuns) {
@@ -179,6 +185,12 @@ std::optional<ResumeState> parseResumeState(std::string_view text) {
     return std::nullopt;
   }
   reader.texts("replay-record", memory.replayRecords);
+  RowContext& rows = memory.rows;
+  if (!reader.line("rows") || !reader.flag(rows.dated) || !reader.number(rows.year) ||
+      !reader.number(rows.month) || !reader.number(rows.day) || !reader.flag(rows.dialKnown) ||
+      !reader.number(rows.dialHz) || !reader.hex(rows.mode)) {
+    return std::nullopt;
+  }
   if (reader.line("kept")) {
     while (!reader.empty()) {
       MinuteRun run;

@@ -36,13 +36,30 @@ void appendSpotRecord(std::string& out, const Decode& decode, TimeOfDay time) {
   appendTwoDigits(out, time.hour);
   out += ':';
   appendTwoDigits(out, time.minute);
-  out.append(":00,");
+  out += ':';
+  appendTwoDigits(out, time.second);
+  out += ',';
   out.append(decode.locator);
   out += ',';
   appendInteger(out, decode.snr);
   out += ',';
-  appendInteger(out, decode.powerDbm);
-  out.append(" dBm\r\n");
+  if (decode.hasPower) {
+    appendInteger(out, decode.powerDbm);
+    out.append(" dBm");
+  }
+  out.append("\r\n");
+}
+
+std::string spotLogHeading(std::string_view sourcePath) {
+  const size_t slash = sourcePath.find_last_of("/\\");
+  std::string name(slash == std::string_view::npos ? sourcePath : sourcePath.substr(slash + 1));
+  // The plotter reads the heading as one field: nothing in it may end the field or the line.
+  for (char& c : name) {
+    const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                       c == '.' || c == '_' || c == '-';
+    if (!plain) c = '_';
+  }
+  return "Spots converted from " + name + "\r\n";
 }
 
 TimeOfDay LocalTimeConverter::localTimeOf(const Decode& decode) {
@@ -51,13 +68,13 @@ TimeOfDay LocalTimeConverter::localTimeOf(const Decode& decode) {
     const std::time_t seconds = static_cast<std::time_t>(minutes * 60);
     std::tm local{};
     if (localtime_r(&seconds, &local) != nullptr) {
-      lastLocal_ = {local.tm_hour, local.tm_min};
+      lastLocal_ = {local.tm_hour, local.tm_min, 0};
     } else {
-      lastLocal_ = {decode.hour, decode.minute};
+      lastLocal_ = {decode.hour, decode.minute, 0};
     }
     lastUtcMinutes_ = minutes;
   }
-  return lastLocal_;
+  return {lastLocal_.hour, lastLocal_.minute, decode.second};
 }
 
 }  // namespace feed

@@ -1,5 +1,6 @@
 // A decode written as one record of the spot log the plotter reads:
-//   call,frequency,hh:mm:00,locator,snr,power dBm CR LF
+//   call,frequency,hh:mm:ss,locator,snr,power dBm CR LF
+// FT8 and FT4 send no power: their records end with an empty power field ("...,-12," CR LF).
 // The plotter reads six comma-separated fields per line (call, text, time, text, whole dB,
 // text); the decode's fields are checked when the line is parsed (decode_line.h), so none of
 // them holds a comma, a quote or a line end.
@@ -13,13 +14,16 @@
 
 namespace feed {
 
-// The heading line written first to a new or empty spot log (the plotter discards it).
-inline constexpr std::string_view spotLogHeading = "Spots converted from ALL_WSPR.TXT\r\n";
+// The heading line written first to a new or empty spot log (the plotter discards it): which
+// file the records come from ("Spots converted from ALL_WSPR.TXT"), its name's characters
+// other than letters, digits, '.', '_' and '-' written as '_'.
+std::string spotLogHeading(std::string_view sourcePath);
 
 // Time of day of a record.
 struct TimeOfDay {
   int hour = 0;
   int minute = 0;
+  int second = 0;
 };
 
 // Appends the record of `decode` at time of day `time` to `out`. Any thread.

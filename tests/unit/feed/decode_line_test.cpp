@@ -91,8 +91,6 @@ INSTANTIATE_TEST_SUITE_P(
     SkippedLines, LineKinds,
     ::testing::Values(
         KindCase{"", LineKind::Blank}, KindCase{"   \t \r", LineKind::Blank},
-        KindCase{"191010_105530     1.840 Rx FT8     10 -0.0 1295 CQ VE3MGY EN92", LineKind::OtherMode},
-        KindCase{"191010_125623    14.080 Rx FT4     -7 -0.3  942 CQ W5MEU DM81", LineKind::OtherMode},
         KindCase{"191010_105545     1.840 Tx FT8      0  0.0 1500 CQ K1ABC FN42", LineKind::OwnTransmission},
         KindCase{"200801 0020  Transmitting on 40m: K1ABC FN42 37", LineKind::OwnTransmission},
         // Missing columns.

@@ -25,6 +25,7 @@ using testing::writeFile;
 
 constexpr int64_t day = 1440;
 const int64_t start = 26'000'000;  // minutes since 1970: an evening in June 2019
+const std::string heading = spotLogHeading("ALL_WSPR.TXT");
 
 std::string recordAt(int64_t minutes) {
   return "K1ABC,7.04,00:00:00,FN42," + std::to_string(minutes % 100) + ",37 dBm\r\n";
@@ -33,7 +34,7 @@ std::string recordAt(int64_t minutes) {
 // A spot log the feed wrote: heading, then a record per minute in `minutes`, remembered.
 std::string writeSpotLog(const std::string& path, KeptRecords& kept,
                          const std::vector<int64_t>& minutes) {
-  std::string content(spotLogHeading);
+  std::string content(heading);
   for (int64_t m : minutes) {
     content += recordAt(m);
     kept.add(m);
@@ -53,7 +54,7 @@ bool replace(KeptRecords& kept, const std::string& spotLog, int64_t now,
 TEST(KeptRecords, KeepTheLastHoursEndingAtTheNewestDecode) {
   TempFolder folder;
   const std::string spotLog = folder.file("spots.log");
-  KeptRecords kept(24);
+  KeptRecords kept(24, heading);
   // Every 30 minutes over two days, read from an old file (the clock is much later).
   std::vector<int64_t> minutes;
   for (int64_t m = start; m <= start + 2 * day; m += 30) minutes.push_back(m);
@@ -61,7 +62,7 @@ TEST(KeptRecords, KeepTheLastHoursEndingAtTheNewestDecode) {
   const int64_t now = start + 400 * day;
   EXPECT_EQ(kept.outsideWindow(now), 48);
   ASSERT_TRUE(replace(kept, spotLog, now));
-  std::string expected(spotLogHeading);
+  std::string expected(heading);
   for (int64_t m = start + day; m <= start + 2 * day; m += 30) expected += recordAt(m);
   EXPECT_EQ(readFile(spotLog), expected);
   EXPECT_EQ(kept.size(), 49);
@@ -72,7 +73,7 @@ TEST(KeptRecords, KeepTheLastHoursEndingAtTheNewestDecode) {
 TEST(KeptRecords, NothingNewerThanTheWindowBeforeNowIsDropped) {
   TempFolder folder;
   const std::string spotLog = folder.file("spots.log");
-  KeptRecords kept(2);
+  KeptRecords kept(2, heading);
   // A decoder clock running a day ahead: the window ends at the clock, not at the decodes.
   const int64_t now = start;
   writeSpotLog(spotLog, kept, {now - 119, now - 121, now + day, now - 60});
@@ -80,19 +81,19 @@ TEST(KeptRecords, NothingNewerThanTheWindowBeforeNowIsDropped) {
   EXPECT_EQ(kept.outsideWindow(now + 60), 2);
   ASSERT_TRUE(replace(kept, spotLog, now + 60));
   EXPECT_EQ(readFile(spotLog),
-            std::string(spotLogHeading) + recordAt(now + day) + recordAt(now - 60));
+            heading + recordAt(now + day) + recordAt(now - 60));
   // The minutes follow the lines that stayed: a later replacement drops the right one.
   appendFile(spotLog, recordAt(now + 100));
   kept.add(now + 100);
   ASSERT_TRUE(replace(kept, spotLog, now + 150));
   EXPECT_EQ(readFile(spotLog),
-            std::string(spotLogHeading) + recordAt(now + day) + recordAt(now + 100));
+            heading + recordAt(now + day) + recordAt(now + 100));
 }
 
 TEST(KeptRecords, LinesTheFeedDidNotWriteAndACutShortLastLineAreNotKept) {
   TempFolder folder;
   const std::string spotLog = folder.file("spots.log");
-  KeptRecords kept(24);
+  KeptRecords kept(24, heading);
   const std::string written = writeSpotLog(spotLog, kept, {start, start + 1});
   appendFile(spotLog, "W9XYZ,7.04,01:00:00,EN50,-3,30 dBm\r\nK1A");
   ASSERT_TRUE(replace(kept, spotLog, start + 2));
@@ -100,7 +101,7 @@ TEST(KeptRecords, LinesTheFeedDidNotWriteAndACutShortLastLineAreNotKept) {
 }
 
 TEST(KeptRecords, RunsOfOneMinuteStaySmallWhateverTheWindowHolds) {
-  KeptRecords kept(100000);
+  KeptRecords kept(100000, heading);
   for (int64_t i = 0; i < 1'000'000; ++i) kept.add(start + i / 100);
   EXPECT_EQ(kept.size(), 1'000'000);
   EXPECT_EQ(kept.runs().size(), 10'000u);
@@ -110,7 +111,7 @@ TEST(KeptRecords, RunsOfOneMinuteStaySmallWhateverTheWindowHolds) {
 TEST(KeptRecords, AFailureLeavesTheSpotLogAsItWas) {
   TempFolder folder;
   const std::string spotLog = folder.file("spots.log");
-  KeptRecords kept(1);
+  KeptRecords kept(1, heading);
   const std::string written = writeSpotLog(spotLog, kept, {start - 600, start});
   std::string error;
   EXPECT_FALSE(kept.replaceSpotLog(spotLog, folder.file("missing/spots.log"), start, {}, error));
@@ -127,7 +128,7 @@ TEST(KeptRecords, AFailureLeavesTheSpotLogAsItWas) {
         reason = "refused";
         return false;
       }));
-  EXPECT_EQ(toldBytes, static_cast<int64_t>(spotLogHeading.size() + recordAt(start).size()));
+  EXPECT_EQ(toldBytes, static_cast<int64_t>(heading.size() + recordAt(start).size()));
   EXPECT_EQ(readFile(spotLog), written);
   EXPECT_FALSE(std::filesystem::exists(replacementPath(spotLog)));
   EXPECT_EQ(kept.size(), 2);
@@ -138,7 +139,7 @@ TEST(KeptRecords, AFailureLeavesTheSpotLogAsItWas) {
 TEST(KeptRecords, AReaderSeesTheOldOrTheNewFileWholeNeverAMix) {
   TempFolder folder;
   const std::string spotLog = folder.file("spots.log");
-  writeFile(spotLog, std::string(spotLogHeading));
+  writeFile(spotLog, heading);
   std::atomic<bool> done{false};
   std::atomic<int> reads{0}, badReads{0};
   std::string firstBad;
@@ -147,7 +148,7 @@ TEST(KeptRecords, AReaderSeesTheOldOrTheNewFileWholeNeverAMix) {
       const std::optional<std::string> text = readFileFrom(spotLog);
       if (!text) continue;
       const std::vector<std::string> lines = spotLogLines(*text);
-      bool whole = !lines.empty() && lines[0] + "\r\n" == spotLogHeading && text->size() >= 2 &&
+      bool whole = !lines.empty() && lines[0] + "\r\n" == heading && text->size() >= 2 &&
                    text->substr(text->size() - 2) == "\r\n";
       for (size_t i = 1; i < lines.size() && whole; ++i) {
         whole = lines[i].rfind("K1ABC,7.04,00:00:00,FN42,", 0) == 0 && lines[i].size() > 7 &&
@@ -160,7 +161,7 @@ TEST(KeptRecords, AReaderSeesTheOldOrTheNewFileWholeNeverAMix) {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
   });
-  KeptRecords kept(24);
+  KeptRecords kept(24, heading);
   int replaced = 0;
   for (int round = 0; round < 300; ++round) {
     // Records come and go: the file grows and shrinks between replacements.

@@ -15,11 +15,15 @@ TEST(Options, AcceptOptionsAnywhereAroundTheTwoFiles) {
     bool once;
     const char* band;
     bool local;
+    ModeSet modes = allModes;
   } cases[] = {
       {{"in.txt", "out.log"}, false, "", false},
       {{"--once", "in.txt", "out.log"}, true, "", false},
       {{"in.txt", "--band", "30m", "out.log", "--local"}, false, "30m", true},
       {{"--band", "20M", "--once", "--", "in.txt", "out.log"}, true, "20m", false},
+      {{"--mode", "FT8", "in.txt", "out.log"}, false, "", false, modeBit(Mode::Ft8)},
+      {{"--mode", "ft4,WSPR", "in.txt", "--mode", "FT4", "out.log"}, false, "", false,
+       modeBit(Mode::Ft4) | modeBit(Mode::Wspr)},
   };
   for (const auto& c : cases) {
     const ParsedOptions parsed = parseOptions(c.arguments);
@@ -29,6 +33,7 @@ TEST(Options, AcceptOptionsAnywhereAroundTheTwoFiles) {
     EXPECT_EQ(parsed.options.once, c.once);
     EXPECT_EQ(parsed.options.band ? std::string(parsed.options.band->name) : "", c.band);
     EXPECT_EQ(parsed.options.localTime, c.local);
+    EXPECT_EQ(parsed.options.modes, c.modes);
   }
 }
 
@@ -42,6 +47,8 @@ TEST(Options, BadCommandLinesGiveOneLineErrors) {
       {{"a", "b", "c"}, "too many file names: c (see --help)"},
       {{"--bogus", "a", "b"}, "unknown option --bogus (see --help)"},
       {{"a", "b", "--band"}, "--band needs a value"},
+      {{"--mode", "FT8,JT65", "a", "b"}, "unknown mode \"JT65\" (known: WSPR FT8 FT4)"},
+      {{"--mode", "", "a", "b"}, "unknown mode \"\" (known: WSPR FT8 FT4)"},
   };
   for (const auto& c : cases) {
     const ParsedOptions parsed = parseOptions(c.arguments);
@@ -58,7 +65,8 @@ TEST(Options, HelpWinsAndTheUsageNamesEveryOption) {
   EXPECT_EQ(parseOptions({"a", "--help"}).action, ParsedOptions::Action::Help);
   EXPECT_EQ(parseOptions({"-h"}).action, ParsedOptions::Action::Help);
   const std::string usage = usageText();
-  for (const char* option : {"--once", "--band", "--local", "--help", "ALL_WSPR.TXT SPOTLOG"}) {
+  for (const char* option :
+       {"--once", "--from-start", "--mode", "--band", "--local", "--help", "DECODERLOG SPOTLOG"}) {
     EXPECT_NE(usage.find(option), std::string::npos) << option;
   }
 }

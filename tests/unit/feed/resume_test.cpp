@@ -32,7 +32,8 @@ ResumeState sampleState() {
                      {"K1ABC,7.04,00:18:00,FN42,-5,37 dBm", "N8PK,7.04,00:18:00,,1,2 dBm"},
                      true,
                      25'999'990,
-                     {"W1AW,7.04,00:10:00,FN31,3,30 dBm"}};
+                     {"W1AW,7.04,00:10:00,FN31,3,30 dBm"},
+                     {true, 2017, 9, 23, true, 7'074'000, "JT9+JT65"}};
   state.spotLogIdentity = {2049, 7654321};
   state.spotLogBytes = 40960;
   state.keptRuns = {{25'999'990, 12}, {26'000'000, 1}};
@@ -89,7 +90,7 @@ class ResumedRun : public ::testing::Test {
     return status;
   }
 
-  std::string heading() const { return std::string(spotLogHeading); }
+  std::string heading() const { return spotLogHeading(source); }
 
   TempFolder folder;
   const std::string source = folder.file("ALL_WSPR.TXT");

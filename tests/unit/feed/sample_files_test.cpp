@@ -56,8 +56,11 @@ TEST(SampleFiles, ConvertWholeWithTheRecordCountsTheirLinesGive) {
       // The last line has no line end; a one-time conversion takes it all the same.
       {"layout-c-40m.txt", 122,
        "122 records written, 0 lines skipped (0 other modes, 0 own transmissions, 0 unreadable)"},
-      {"other-mode-ft8.txt", 0,
-       "0 records written, 966 lines skipped (900 other modes, 66 own transmissions, 0 unreadable)"},
+      // A general decoder's log: FT8 and FT4 rows, one of them marked low-confidence.
+      {"other-mode-ft8.txt", 899,
+       "899 records written, 67 lines skipped (0 other modes, 66 own transmissions, 0 unreadable); "
+       "records by mode: WSPR 0, FT8 523, FT4 376; skipped besides: 1 marked low-confidence, 0 "
+       "without a sender's call, 0 before a row giving their date or dial, 0 notes"},
   };
   for (const SampleFile& file : files) {
     SCOPED_TRACE(file.name);
@@ -65,7 +68,7 @@ TEST(SampleFiles, ConvertWholeWithTheRecordCountsTheirLinesGive) {
     const OnceResult result = convertOnce(sample(file.name), folder.file("spots.log"));
     EXPECT_EQ(result.status, 0) << result.err;
     ASSERT_EQ(result.lines.size(), file.records + 1);
-    EXPECT_EQ(result.lines[0], "Spots converted from ALL_WSPR.TXT");
+    EXPECT_EQ(result.lines[0], "Spots converted from " + std::string(file.name));
     for (size_t i = 1; i < result.lines.size(); ++i) {
       ASSERT_EQ(recordFields(result.lines[i]).size(), 6u) << result.lines[i];
     }
@@ -133,7 +136,7 @@ TEST(SampleFiles, TheBandFilterKeepsOnlyItsBand) {
   const OnceResult forty = convertOnce(sample("layout-a-40m.txt"), folder.file("40.log"), {"--band", "40m"});
   EXPECT_EQ(forty.lines.size(), 433u);
   const OnceResult thirty = convertOnce(sample("layout-a-40m.txt"), folder.file("30.log"), {"--band", "30m"});
-  EXPECT_EQ(thirty.lines, std::vector<std::string>{"Spots converted from ALL_WSPR.TXT"});
+  EXPECT_EQ(thirty.lines, std::vector<std::string>{"Spots converted from layout-a-40m.txt"});
   EXPECT_NE(thirty.out.find("432 decodes outside 30m"), std::string::npos) << thirty.out;
 }
 

@@ -214,6 +214,13 @@ class Session {
   bool toldStateFailure_ = false;
 };
 
+// One line naming the layout the decoder log was read as.
+void reportLayout(const Session& session) {
+  session.out << "ferlang-feed: " << session.options.source << " reads as "
+              << layoutName(session.feed.converter().layout()) << '\n'
+              << std::flush;
+}
+
 bool reportReadFailure(Session& session, PollResult result) {
   if (result == PollResult::Missing) {
     session.err << "ferlang-feed: cannot open " << session.options.source << '\n';
@@ -240,8 +247,10 @@ int convertOnce(Session& session) {
   // record in the tail once the decoder has finished the line.
   feed.finish();
   if (!feed.flush()) return session.reportWriteFailure(feed.writeError()), exitFailure;
+  reportLayout(session);
   session.out << "ferlang-feed: "
-              << describeCounts(feed.converter().counts(), {options.band, false}) << '\n';
+              << describeCounts(feed.converter().counts(), {options.band, false, options.modes})
+              << '\n';
   return exitOk;
 }
 
@@ -250,7 +259,7 @@ int follow(Session& session) {
   SpotFeed& feed = session.feed;
   std::ostream& out = session.out;
   std::ostream& err = session.err;
-  const ConverterOptions described{options.band, false};
+  const ConverterOptions described{options.band, false, options.modes};
   bool toldMissing = false, toldReadFailure = false, firstRead = true;
   auto nextReport = std::chrono::steady_clock::now() + reportEvery;
   auto nextReplace = std::chrono::steady_clock::now() + replaceEvery;
@@ -264,6 +273,7 @@ int follow(Session& session) {
       // What the file held at the start is read: from here on decodes are new.
       feed.armAlerts(session.alerter.get());
       if (!session.firstReadDone()) return exitFailure;
+      reportLayout(session);
       firstRead = false;
     }
     session.commit();

@@ -45,6 +45,7 @@ struct SampleFile {
   const char* name;
   size_t records;
   const char* counts;
+  const char* layout = "WSPR columns (ALL_WSPR.TXT)";
 };
 
 TEST(SampleFiles, ConvertWholeWithTheRecordCountsTheirLinesGive) {
@@ -60,7 +61,8 @@ TEST(SampleFiles, ConvertWholeWithTheRecordCountsTheirLinesGive) {
       {"other-mode-ft8.txt", 899,
        "899 records written, 67 lines skipped (0 other modes, 66 own transmissions, 0 unreadable); "
        "records by mode: WSPR 0, FT8 523, FT4 376; skipped besides: 1 marked low-confidence, 0 "
-       "without a sender's call, 0 before a row giving their date or dial, 0 notes"},
+       "without a sender's call, 0 before a row giving their date or dial, 0 notes",
+       "dated rows (ALL.TXT)"},
   };
   for (const SampleFile& file : files) {
     SCOPED_TRACE(file.name);
@@ -72,7 +74,8 @@ TEST(SampleFiles, ConvertWholeWithTheRecordCountsTheirLinesGive) {
     for (size_t i = 1; i < result.lines.size(); ++i) {
       ASSERT_EQ(recordFields(result.lines[i]).size(), 6u) << result.lines[i];
     }
-    EXPECT_EQ(result.out, "ferlang-feed: " + std::string(file.counts) + "\n");
+    EXPECT_EQ(result.out, "ferlang-feed: " + sample(file.name) + " reads as " + file.layout +
+                              "\nferlang-feed: " + file.counts + "\n");
     EXPECT_EQ(result.err, "");
   }
 }

@@ -1,8 +1,6 @@
 // Telling the layouts apart by a row's first columns, then reading each.
 #include "feed/decoder_log.h"
 
-#include <cstdio>
-
 #include "feed/ft8_message.h"
 
 namespace feed {
@@ -79,6 +77,20 @@ bool readMode(std::string_view text, Mode& mode) {
   return true;
 }
 
+// `hertz` as megahertz with six decimals ("14.075177"), written into `buffer`.
+std::string_view formatMegahertz(int64_t hertz, char (&buffer)[32]) {
+  char* end = buffer + sizeof buffer;
+  char* at = end;
+  int64_t rest = hertz;
+  for (int i = 0; i < 6; ++i, rest /= 10) *--at = static_cast<char>('0' + rest % 10);
+  *--at = '.';
+  do {
+    *--at = static_cast<char>('0' + rest % 10);
+    rest /= 10;
+  } while (rest > 0);
+  return std::string_view(at, static_cast<size_t>(end - at));
+}
+
 ParsedLine kindOnly(LineKind kind) {
   ParsedLine parsed;
   parsed.kind = kind;
@@ -150,11 +162,8 @@ LineKind DecoderLogParser::readFt8Decode(Mode mode, int64_t dialHz, const Column
   if (spot.kind == MessageSpot::Kind::LowConfidence) return LineKind::LowConfidence;
   if (spot.kind == MessageSpot::Kind::NoSender) return LineKind::NoSender;
   const int64_t hertz = dialHz + audioHz;
-  const int length = std::snprintf(frequency_, sizeof frequency_, "%lld.%06lld",
-                                   static_cast<long long>(hertz / 1'000'000),
-                                   static_cast<long long>(hertz % 1'000'000));
   decode.mode = mode;
-  decode.frequency = std::string_view(frequency_, static_cast<size_t>(length));
+  decode.frequency = formatMegahertz(hertz, frequency_);
   decode.frequencyMhz = static_cast<double>(hertz) / 1e6;
   decode.call = spot.call;
   decode.locator = spot.locator;

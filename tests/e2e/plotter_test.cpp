@@ -90,6 +90,24 @@ class PlotterWindowTest : public e2e::X11Test {
     return true;
   }
 
+  // A watched call's marker centred at (x, y) in `colour`: the centre pixel and exactly the
+  // circle pixels of radii 3, 2 and 1 (one octant each, mirrored), nothing else nearby.
+  void expectMarker(int centreX, int centreY, uint32_t colour) const {
+    std::set<std::pair<int, int>> marker = {{0, 0}};
+    for (auto [x, y] : {std::pair{1, 0}, {0, 1}, {2, 0}, {2, 1}, {1, 2}, {0, 2}, {3, 0}, {3, 1},
+                        {2, 2}, {1, 3}, {0, 3}}) {
+      for (int sx : {1, -1}) {
+        for (int sy : {1, -1}) marker.insert({sx * x, sy * y});
+      }
+    }
+    for (int dy = -5; dy <= 5; ++dy) {
+      for (int dx = -5; dx <= 5; ++dx) {
+        EXPECT_EQ(at(centreX + dx, centreY + dy), marker.count({dx, dy}) ? colour : kWhite)
+            << "marker at " << centreX << "," << centreY << ": " << dx << "," << dy;
+      }
+    }
+  }
+
   e2e::TempProgram program{FERLANG_BINARY};
   x11driver::Picture picture;
 };
@@ -103,19 +121,8 @@ TEST_F(PlotterWindowTest, TwoSpotLogAppearsInTheWindow) {
   Window window = startAndWaitForChart();
   ASSERT_NE(window, 0u);
   EXPECT_EQ(at(5, 5), kBackground);
-  // Class 2 markers in colour 12 centred at (267, 228): the centre pixel and exactly the
-  // circle pixels of radii 3, 2 and 1 (one octant each, mirrored), nothing else nearby.
-  std::set<std::pair<int, int>> marker = {{0, 0}};
-  for (auto [x, y] : {std::pair{1, 0}, {0, 1}, {2, 0}, {2, 1}, {1, 2}, {0, 2}, {3, 0}, {3, 1}, {2, 2}, {1, 3}, {0, 3}}) {
-    for (int sx : {1, -1}) {
-      for (int sy : {1, -1}) marker.insert({sx * x, sy * y});
-    }
-  }
-  for (int dy = -5; dy <= 5; ++dy) {
-    for (int dx = -5; dx <= 5; ++dx) {
-      EXPECT_EQ(at(267 + dx, 228 + dy), marker.count({dx, dy}) ? kLightRed : kWhite) << dx << "," << dy;
-    }
-  }
+  // Class 2 markers in colour 12 centred at (267, 228).
+  expectMarker(267, 228, kLightRed);
   // The unmatched spot: one black pixel at (608, 132).
   EXPECT_EQ(at(608, 132), kBlack);
   EXPECT_EQ(at(607, 132), kWhite);
@@ -132,6 +139,37 @@ TEST_F(PlotterWindowTest, TwoSpotLogAppearsInTheWindow) {
   EXPECT_TRUE(rowShows(27, 12, "QQ1BBB", kLightRed));
   // The menu strip above the picture.
   EXPECT_EQ(picture.at(2, 2), 0xF0F0F0u);
+  x11driver::sendClose(display, window);
+  EXPECT_EQ(e2e::waitForExit(pid, 5000), 0);
+  pid = 0;
+}
+
+// An FT8 log through ferlang-feed: the watched calls' markers stand where their decodes put
+// them (dial + audio offset, the time with seconds, the sender of each kind of message), and
+// decodes that are not spots (marked "?", the station's own) draw nothing.
+TEST_F(PlotterWindowTest, AnFt8LogFedThroughTheFeedShowsTheWatchedCallsWhereTheirDecodesPutThem) {
+  writeFile("Ferlang.SET", kSettings);
+  writeFile("ALL.TXT",
+            "220301_094700    14.074 Rx FT8    -12  0.1  800 CQ W1AAA FN42\r\n"
+            "220301_093015    14.074 Rx FT4      3  0.2  900 K1XYZ <QQ1BBB> R-05\r\n"
+            "220301_180000    14.074 Rx FT8     -5  0.1  700 W1AAA W3CCC FN31     ? a2\r\n"
+            "220301_200000    14.074 Tx FT8      0  0.0 1500 CQ W4DDD EN50\r\n"
+            "220301_210000    14.074 Rx FT8    -22  0.2 1200 TU; W1AAA W5EEE 599 NJ\r\n");
+  const std::string feed = std::string(FERLANG_FEED_BINARY) + " --once '" + program.folder() +
+                           "/ALL.TXT' '" + program.folder() + "/spots.log' >/dev/null";
+  ASSERT_EQ(std::system(feed.c_str()), 0);
+  Window window = startAndWaitForChart();
+  ASSERT_NE(window, 0u);
+  // W1AAA (class 1, green) at 09:47 and -12 dB: x = 32 + 216 + 47 / 2.5, y = 345 - 117.
+  expectMarker(267, 228, kGreen);
+  // QQ1BBB (class 2) at 09:30:15 and 3 dB: x = 32 + 216 + 12, y = 345 - 213.
+  expectMarker(260, 132, kLightRed);
+  // W5EEE (class 5, blue) at 21:00 and -22 dB: x = 32 + 504, y = 345 - 53.
+  expectMarker(536, 292, 0x0000AAu);
+  // Nothing for W3CCC at 18:00 (low confidence) nor for W4DDD at 20:00 (a transmission).
+  EXPECT_EQ(at(464, 345 - 162), kWhite);
+  EXPECT_EQ(at(512, 345 - 194), kWhite);
+  EXPECT_TRUE(rowShows(27, 50, "W5EEE 21:00:00 -22 dB    ", kBlack));
   x11driver::sendClose(display, window);
   EXPECT_EQ(e2e::waitForExit(pid, 5000), 0);
   pid = 0;

@@ -84,8 +84,10 @@ void writeAllTxt(const std::string& path, long lines) {
   for (long i = 0; i < lines; ++i) {
     const long seconds = i / 7 * 15;
     const long dayIndex = seconds / 86400;
-    const int day = static_cast<int>(1 + dayIndex % 28), month = static_cast<int>(1 + dayIndex / 28);
-    const int hour = static_cast<int>(seconds / 3600 % 24), minute = static_cast<int>(seconds / 60 % 60);
+    const int day = static_cast<int>(1 + dayIndex % 28);
+    const int month = static_cast<int>(1 + dayIndex / 28);
+    const int hour = static_cast<int>(seconds / 3600 % 24);
+    const int minute = static_cast<int>(seconds / 60 % 60);
     const int second = static_cast<int>(seconds % 60);
     const int kind = pick(random);
     const char* mode = kind % 10 == 0 ? "FT4" : "FT8";

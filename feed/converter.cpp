@@ -89,8 +89,8 @@ std::unordered_set<std::string> withLineEnds(const std::vector<std::string>& tex
 }  // namespace
 
 ConverterMemory Converter::memory() const {
-  return {newestMinutes_,  withoutLineEnds(newestRecords_), startedOver_,
-          replayMinutes_,  withoutLineEnds(replayRecords_), parser_.context()};
+  return {newestMinutes_, withoutLineEnds(newestRecords_), startedOver_,
+          replayMinutes_, withoutLineEnds(replayRecords_), parser_.context()};
 }
 
 void Converter::restore(const ConverterMemory& memory) {
@@ -124,15 +124,17 @@ std::string describeCounts(const FeedCounts& counts, const ConverterOptions& opt
                      std::to_string(counts.unreadable) + " unreadable)";
   // FT8 and FT4: the records by mode and what only their rows are skipped for.
   const auto& byMode = counts.recordsOfMode;
-  const int64_t ft8Skipped = counts.lowConfidence + counts.noSender + counts.noHeading + counts.notes;
-  if (byMode[static_cast<size_t>(Mode::Ft8)] + byMode[static_cast<size_t>(Mode::Ft4)] + ft8Skipped > 0) {
+  const int64_t ft8Skipped =
+      counts.lowConfidence + counts.noSender + counts.noHeading + counts.notes;
+  if (byMode[static_cast<size_t>(Mode::Ft8)] + byMode[static_cast<size_t>(Mode::Ft4)] + ft8Skipped >
+      0) {
     text += "; records by mode: WSPR " + std::to_string(byMode[static_cast<size_t>(Mode::Wspr)]) +
             ", FT8 " + std::to_string(byMode[static_cast<size_t>(Mode::Ft8)]) + ", FT4 " +
-            std::to_string(byMode[static_cast<size_t>(Mode::Ft4)]) + "; skipped besides: " +
-            std::to_string(counts.lowConfidence) + " marked low-confidence, " +
-            std::to_string(counts.noSender) + " without a sender's call, " +
-            std::to_string(counts.noHeading) + " before a row giving their date or dial, " +
-            std::to_string(counts.notes) + " notes";
+            std::to_string(byMode[static_cast<size_t>(Mode::Ft4)]) +
+            "; skipped besides: " + std::to_string(counts.lowConfidence) +
+            " marked low-confidence, " + std::to_string(counts.noSender) +
+            " without a sender's call, " + std::to_string(counts.noHeading) +
+            " before a row giving their date or dial, " + std::to_string(counts.notes) + " notes";
   }
   if (options.modes != allModes) {
     text += ", " + std::to_string(counts.modeNotAsked) + " decodes of other modes";

@@ -25,7 +25,8 @@ bool readStamp(std::string_view stamp, Decode& decode) {
   if ((stamp.size() != 13 && stamp.size() != 15) || stamp[dateBytes] != '_') return false;
   const std::string_view date = stamp.substr(0, dateBytes);
   if (!allDigits(date)) return false;
-  decode.year = dateBytes == 6 ? 2000 + digitsValue(date.substr(0, 2)) : digitsValue(date.substr(0, 4));
+  decode.year =
+      dateBytes == 6 ? 2000 + digitsValue(date.substr(0, 2)) : digitsValue(date.substr(0, 4));
   decode.month = digitsValue(date.substr(dateBytes - 4, 2));
   decode.day = digitsValue(date.substr(dateBytes - 2, 2));
   return validDate(decode.month, decode.day) && readClock(stamp.substr(dateBytes + 1), decode);
@@ -153,7 +154,8 @@ LineKind DecoderLogParser::readFt8Decode(Mode mode, int64_t dialHz, const Column
                                          size_t snrColumn, std::string_view message,
                                          Decode& decode) {
   int audioHz = 0;
-  if (columns.count <= snrColumn + 3 || !readInteger(columns.text[snrColumn], -99, 99, decode.snr) ||
+  if (columns.count <= snrColumn + 3 ||
+      !readInteger(columns.text[snrColumn], -99, 99, decode.snr) ||
       !isDecimal(columns.text[snrColumn + 1]) ||
       !readInteger(columns.text[snrColumn + 2], 0, 9999, audioHz)) {
     return LineKind::Unreadable;
@@ -190,8 +192,7 @@ ParsedLine DecoderLogParser::headerRow(const Columns& columns) {
   RowContext context;
   const std::string_view time = columns.count > 1 ? columns.text[1] : "";
   if (columns.count < 5 || !readHeaderDate(columns.text[0], context) || time.size() != 5 ||
-      time[2] != ':' || !readDialHz(columns.text[2], context.dialHz) ||
-      columns.text[3] != "MHz") {
+      time[2] != ':' || !readDialHz(columns.text[2], context.dialHz) || columns.text[3] != "MHz") {
     return kindOnly(LineKind::Unreadable);
   }
   context.dated = true;

@@ -64,8 +64,8 @@ bool readCall(std::string_view word, std::string_view& call) {
 
 // A four-character Maidenhead square, "RR73" excepted (it reads like one).
 bool isGrid(std::string_view word) {
-  return word.size() == 4 && word[0] >= 'A' && word[0] <= 'R' && word[1] >= 'A' &&
-         word[1] <= 'R' && isDigit(word[2]) && isDigit(word[3]) && word != "RR73";
+  return word.size() == 4 && word[0] >= 'A' && word[0] <= 'R' && word[1] >= 'A' && word[1] <= 'R' &&
+         isDigit(word[2]) && isDigit(word[3]) && word != "RR73";
 }
 
 // The X of "CQ X CALL": "DX", one to four letters, or three digits.

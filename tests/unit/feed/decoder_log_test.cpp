@@ -23,7 +23,9 @@ std::string fieldsOf(const Decode& d) {
   std::snprintf(text, sizeof text, "%s,%s,%04d-%02d-%02d %02d:%02d:%02d,%s,%d,%s",
                 std::string(d.call).c_str(), std::string(d.frequency).c_str(), d.year, d.month,
                 d.day, d.hour, d.minute, d.second, std::string(d.locator).c_str(), d.snr,
-                d.mode == Mode::Ft8 ? "FT8" : d.mode == Mode::Ft4 ? "FT4" : "WSPR");
+                d.mode == Mode::Ft8   ? "FT8"
+                : d.mode == Mode::Ft4 ? "FT4"
+                                      : "WSPR");
   return text;
 }
 
@@ -60,7 +62,8 @@ INSTANTIATE_TEST_SUITE_P(
               "OK1UU,14.074851,2021-01-15 16:31:15,,-1,FT8"},
              {"210115_163430    14.076 Rx FT8     -9  0.2 1042 <...> OK1ASG JN79\r", decode,
               "OK1ASG,14.077042,2021-01-15 16:34:30,JN79,-9,FT8"},
-             {"250816_075400    14.074 Rx FT8    -14  0.2 1177 M0IOW IW1ENZ JN44                     a7",
+             {"250816_075400    14.074 Rx FT8    -14  0.2 1177 M0IOW IW1ENZ JN44                   "
+              "  a7",
               decode, "IW1ENZ,14.075177,2025-08-16 07:54:00,JN44,-14,FT8"},
              {"220301_101507     0.000 Rx FT4    +12  0.1  600 CQ DX K1ABC/P FN42", decode,
               "K1ABC/P,0.000600,2022-03-01 10:15:07,FN42,12,FT4"},
@@ -69,32 +72,32 @@ INSTANTIATE_TEST_SUITE_P(
              // Out of time order: read as it comes.
              {"220301_101500    14.080 Rx FT4     -5  0.1  700 W9XYZ K1ABC R-05", decode,
               "K1ABC,14.080700,2022-03-01 10:15:00,,-5,FT4"},
-             {"220301_101530    14.080 Tx FT4      0  0.0 1500 K1ABC W9XYZ 73", LineKind::OwnTransmission},
+             {"220301_101530    14.080 Tx FT4      0  0.0 1500 K1ABC W9XYZ 73",
+              LineKind::OwnTransmission},
              {"220301_101530    14.080 Rx FT8     -8  0.1  700 K1ABC W9XYZ FN42     ? a2",
               LineKind::LowConfidence},
              {"220301_101530    14.080 Rx FT8     -8  0.1  700 TNX FOR QSO?", LineKind::NoSender},
              {"220301_101530    14.080 Rx JT65   -20  0.1  700 CQ K1ABC FN42", LineKind::OtherMode},
              {"220301_101530    14.080 Rx FT8_SH -20  0.1  700 CQ K1ABC FN42", LineKind::OtherMode},
              {"220301_101530    14.080 Rx FT8     -8", LineKind::Unreadable}}},
-        LayoutCase{
-            "HeaderRows",
-            Layout::HeaderRows,
-            {// Before any header row: no date, no dial.
-             {"235815 -15  0.3 1294 ~  W3XOX W9SBE +14         ", LineKind::NoHeading},
-             {"2017-09-22 23:50  7.074 MHz  FT8", LineKind::Heading},
-             {"235830 -10  0.3  697 ~  5T5OK K4OY EM74         ", decode,
-              "K4OY,7.074697,2017-09-22 23:58:30,EM74,-10,FT8"},
-             // The header at midnight dates the rows after it.
-             {"2017-09-23 00:00  7.074 MHz  FT8", LineKind::Heading},
-             {"000000  -7  0.5  677 ~  CQ NEB K8TB             ", decode,
-              "K8TB,7.074677,2017-09-23 00:00:00,,-7,FT8"},
-             {"2015-Apr-18 12:01  18.1 MHz  FT8", LineKind::Heading},
-             {"120115  -2  0.4 1668 ~  K3JYD VP9NM RRR         ", decode,
-              "VP9NM,18.101668,2015-04-18 12:01:15,,-2,FT8"},
-             {"180127_222900  Transmitting 14.074 MHz  FT8:  W1AW N1AW CM98    ",
-              LineKind::OwnTransmission},
-             {"2017-12-03 00:41  14.076 MHz  JT9+JT65", LineKind::Heading},
-             {"004100  -9  0.2 1100 @  CQ K1ABC FN42", LineKind::OtherMode}}},
+        LayoutCase{"HeaderRows",
+                   Layout::HeaderRows,
+                   {// Before any header row: no date, no dial.
+                    {"235815 -15  0.3 1294 ~  W3XOX W9SBE +14         ", LineKind::NoHeading},
+                    {"2017-09-22 23:50  7.074 MHz  FT8", LineKind::Heading},
+                    {"235830 -10  0.3  697 ~  5T5OK K4OY EM74         ", decode,
+                     "K4OY,7.074697,2017-09-22 23:58:30,EM74,-10,FT8"},
+                    // The header at midnight dates the rows after it.
+                    {"2017-09-23 00:00  7.074 MHz  FT8", LineKind::Heading},
+                    {"000000  -7  0.5  677 ~  CQ NEB K8TB             ", decode,
+                     "K8TB,7.074677,2017-09-23 00:00:00,,-7,FT8"},
+                    {"2015-Apr-18 12:01  18.1 MHz  FT8", LineKind::Heading},
+                    {"120115  -2  0.4 1668 ~  K3JYD VP9NM RRR         ", decode,
+                     "VP9NM,18.101668,2015-04-18 12:01:15,,-2,FT8"},
+                    {"180127_222900  Transmitting 14.074 MHz  FT8:  W1AW N1AW CM98    ",
+                     LineKind::OwnTransmission},
+                    {"2017-12-03 00:41  14.076 MHz  JT9+JT65", LineKind::Heading},
+                    {"004100  -9  0.2 1100 @  CQ K1ABC FN42", LineKind::OtherMode}}},
         LayoutCase{
             "MonthlyRows",
             Layout::MonthlyRows,

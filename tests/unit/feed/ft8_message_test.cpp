@@ -42,8 +42,7 @@ INSTANTIATE_TEST_SUITE_P(
         MessageCase{"QRZ W9XX EN52", spot, "W9XX", "EN52"},
         MessageCase{"DE PJ4/K1ABC", spot, "PJ4/K1ABC", ""},
         MessageCase{"CQ <DA0LHT/LH> JO44", spot, "DA0LHT/LH", "JO44"},
-        MessageCase{"CQ RU", none, "", ""},
-        MessageCase{"CQ FIELD K1ABC", none, "", ""},
+        MessageCase{"CQ RU", none, "", ""}, MessageCase{"CQ FIELD K1ABC", none, "", ""},
         // Replies, reports and exchanges: the sender is the second call.
         MessageCase{"PD1JFB OK1UU +05", spot, "OK1UU", ""},
         MessageCase{"PD1JFB OK1UU RR73", spot, "OK1UU", ""},
@@ -61,10 +60,8 @@ INSTANTIATE_TEST_SUITE_P(
         MessageCase{"K1ABC W9XYZ EN52             ?", unsure, "", ""},
         MessageCase{"CQ K1ABC FN42                ? a3", unsure, "", ""},
         // No sender: free text (question marks included), telemetry, a hashed own call.
-        MessageCase{"TNX 73 GL", none, "", ""},
-        MessageCase{"HOW R U?", none, "", ""},
-        MessageCase{"<TA4SSK> ANGER", none, "", ""},
-        MessageCase{"0A1B2C3D4E5F6G7H", none, "", ""},
+        MessageCase{"TNX 73 GL", none, "", ""}, MessageCase{"HOW R U?", none, "", ""},
+        MessageCase{"<TA4SSK> ANGER", none, "", ""}, MessageCase{"0A1B2C3D4E5F6G7H", none, "", ""},
         MessageCase{"", none, "", ""}));
 
 }  // namespace

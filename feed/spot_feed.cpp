@@ -22,7 +22,9 @@ SpotLogTail SpotLogTail::of(std::string_view bytes) {
       tail.cutShort.assign(bytes);
       break;
     }
-    ++tail.records[std::string(bytes.substr(0, end + 1))];
+    // Found again by its content: the feed's own padding (spot_record.h) set aside.
+    tail.records[std::string(withoutPadding(bytes.substr(0, end + 1))) + "\r\n"].push_back(
+        static_cast<int64_t>(end + 1));
     ++tail.recordCount;
     tail.recordBytes += static_cast<int64_t>(end + 1);
     bytes.remove_prefix(end + 1);
@@ -76,6 +78,8 @@ bool SpotFeed::flush() {
   if (!writeError_.empty()) return false;
   if (pending_.empty()) return true;
   std::string error;
+  const int64_t offset = spotLog_.size();
+  if (offset >= 0) keepLinesInBlocks(pending_, offset);
   if (!spotLog_.append(pending_, error)) {
     writeError_ = error;
     return false;
@@ -87,21 +91,24 @@ bool SpotFeed::flush() {
 
 bool SpotFeed::foundInTail(std::string_view record) {
   if (tail_.recordCount == 0) return false;
-  const auto found = tail_.records.find(std::string(record));
-  if (found == tail_.records.end() || found->second == 0) {
+  const auto found = tail_.records.find(std::string(withoutPadding(record)) + "\r\n");
+  if (found == tail_.records.end() || found->second.empty()) {
     settleTail();  // the first record that is new: the rest of the tail is not coming again
     return false;
   }
-  --found->second;
+  tail_.recordBytes -= found->second.back();
+  found->second.pop_back();
   --tail_.recordCount;
-  tail_.recordBytes -= static_cast<int64_t>(record.size());
   return true;
 }
 
 void SpotFeed::completeCutShortLine(size_t recordStart) {
   const std::string_view record = std::string_view(pending_).substr(recordStart);
+  const std::string_view content = withoutPadding(record);
   if (record.substr(0, tail_.cutShort.size()) == tail_.cutShort) {
     pending_.erase(recordStart, tail_.cutShort.size());
+  } else if (withoutPadding(tail_.cutShort) == content) {
+    pending_.replace(recordStart, record.size(), "\r\n");  // cut in the padding: only the end
   } else {
     // Not the record it was: the piece becomes a line of its own, as a foreign line would.
     pending_.insert(recordStart, "\r\n");

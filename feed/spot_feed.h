@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "feed/alerts.h"
 #include "feed/converter.h"
@@ -26,7 +27,8 @@ namespace feed {
 
 // The records a run appended after its last commit, as found in the spot log.
 struct SpotLogTail {
-  std::unordered_map<std::string, int64_t> records;  // whole records, with their line end
+  // Whole records by their content (with CR LF, padding set aside): each one's size in the file.
+  std::unordered_map<std::string, std::vector<int64_t>> records;
   int64_t recordCount = 0;
   int64_t recordBytes = 0;
   std::string cutShort;  // a last line without its line end

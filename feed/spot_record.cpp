@@ -50,6 +50,48 @@ void appendSpotRecord(std::string& out, const Decode& decode, TimeOfDay time) {
   out.append("\r\n");
 }
 
+void keepLinesInBlocks(std::string& records, int64_t fileOffset) {
+  // Longer than any record, so that the first line of the next write fits before a boundary.
+  constexpr int64_t longestRecordBytes = 128;
+  std::string out;
+  out.reserve(records.size() + 2 * static_cast<size_t>(longestRecordBytes));
+  int64_t offset = fileOffset;
+  bool linesBefore = false;  // `out` holds a line that can take blanks
+  // The blanks go before the CR LF (or the LF) of the last line in `out`.
+  const auto padLastLine = [&](int64_t blanks) {
+    const size_t end = out.size() >= 2 && out[out.size() - 2] == '\r' ? out.size() - 2 : out.size() - 1;
+    out.insert(end, static_cast<size_t>(blanks), ' ');
+    offset += blanks;
+  };
+  std::string_view rest = records;
+  while (!rest.empty()) {
+    const size_t end = rest.find('\n');
+    const std::string_view line = rest.substr(0, end == std::string_view::npos ? rest.size() : end + 1);
+    const int64_t inBlock = offset % lineBlockBytes;
+    if (linesBefore && inBlock != 0 && inBlock + static_cast<int64_t>(line.size()) > lineBlockBytes) {
+      padLastLine(lineBlockBytes - inBlock);
+    }
+    out.append(line);
+    offset += static_cast<int64_t>(line.size());
+    linesBefore = line.back() == '\n';
+    rest.remove_prefix(line.size());
+  }
+  const int64_t inBlock = offset % lineBlockBytes;
+  if (linesBefore && inBlock != 0 && lineBlockBytes - inBlock < longestRecordBytes) {
+    padLastLine(lineBlockBytes - inBlock);
+  }
+  records.swap(out);
+}
+
+std::string_view withoutPadding(std::string_view line) {
+  size_t end = line.size();
+  if (end >= 1 && line[end - 1] == '\n') --end;
+  if (end >= 1 && line[end - 1] == '\r') --end;
+  size_t content = end;
+  while (content > 0 && line[content - 1] == ' ') --content;
+  return line.substr(0, content);
+}
+
 std::string spotLogHeading(std::string_view sourcePath) {
   const size_t slash = sourcePath.find_last_of("/\\");
   std::string name(slash == std::string_view::npos ? sourcePath : sourcePath.substr(slash + 1));

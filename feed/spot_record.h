@@ -19,6 +19,23 @@ namespace feed {
 // other than letters, digits, '.', '_' and '-' written as '_'.
 std::string spotLogHeading(std::string_view sourcePath);
 
+// A reader of a file that grows sees an appended write become visible page by page: a line
+// that crosses a page boundary can be seen cut short at it, for a moment, whatever the writer
+// does. So the feed keeps every line it appends within a block of this size (a multiple of
+// every page size in use): before a line that would cross a block boundary, the line before
+// it gets blanks before its line end, up to the boundary; and a write that ends close to a
+// boundary fills the rest of its block the same way. The blanks end the power field, and the
+// plotter drops a field's trailing blanks, so every record reads as it did.
+inline constexpr int64_t lineBlockBytes = 4096;
+
+// Pads `records` (whole lines, each ending with LF), to be appended at `fileOffset`, as above.
+// A line that cannot be kept within a block (the first one, after lines of others) stays as
+// it is. Any thread.
+void keepLinesInBlocks(std::string& records, int64_t fileOffset);
+
+// `line` (ending with CR LF, or without a line end) without the blanks before its line end.
+std::string_view withoutPadding(std::string_view line);
+
 // Time of day of a record.
 struct TimeOfDay {
   int hour = 0;

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <random>
 #include <string>
 
 #include "feed/bands.h"
@@ -82,6 +83,62 @@ TEST(Bands, NamesFindTheirEdgesIgnoringLetterCase) {
   EXPECT_FALSE(findBand("31m").has_value());
   EXPECT_FALSE(findBand("").has_value());
   EXPECT_FALSE(findBand("30").has_value());
+}
+
+struct BlockCase {
+  const char* what;
+  int64_t offset;
+  std::string records;
+  std::string expected;
+};
+
+TEST(SpotLogBlocks, LinesAreKeptWithinTheirBlocksByBlanksBeforeALineEnd) {
+  const std::string a = "K1ABC,7.04,01:00:00,FN42,-5,37 dBm\r\n";  // 36 bytes
+  const std::string b = "W9XYZ,14.074600,01:00:15,EN52,3,\r\n";    // 34 bytes
+  const auto padded = [](std::string line, size_t blanks) {
+    return line.insert(line.size() - 2, blanks, ' ');
+  };
+  const BlockCase cases[] = {
+      {"far from a boundary: as it is", 100, a + b, a + b},
+      {"b would cross: a is padded to the boundary", 4096 - 36 - 20, a + b, padded(a, 20) + b},
+      {"ending close to a boundary: the last line fills its block", 4096 - 36 - 34 - 50, a + b,
+       a + padded(b, 50)},
+      {"the first line crosses: nothing to pad", 4096 - 10, a + b, a + b},
+      {"exactly at a boundary: as it is", 8192, a + b, a + b},
+  };
+  for (const BlockCase& c : cases) {
+    std::string records = c.records;
+    keepLinesInBlocks(records, c.offset);
+    EXPECT_EQ(records, c.expected) << c.what;
+  }
+}
+
+// Many writes of records of every length, one after another, as the feed appends them: no line
+// the feed could keep within a block crosses a boundary, and every record reads as it was.
+TEST(SpotLogBlocks, NoLineCrossesABoundaryAndEveryRecordReadsAsItWas) {
+  std::mt19937 random(4096);
+  std::string file = "Spots converted from ALL.TXT\r\n", written;
+  for (int write = 0; write < 3000; ++write) {
+    std::string records;
+    for (int n = static_cast<int>(random() % 6); n >= 0; --n) {
+      records += std::string(8 + random() % 50, 'K') + ",-12,\r\n";
+    }
+    written += records;
+    keepLinesInBlocks(records, static_cast<int64_t>(file.size()));
+    file += records;
+  }
+  std::string unpadded;
+  size_t crossing = 0;
+  for (size_t start = file.find('\n') + 1; start < file.size();) {
+    const size_t end = file.find('\n', start) + 1;
+    crossing += start / lineBlockBytes != (end - 1) / lineBlockBytes;
+    unpadded += std::string(withoutPadding(file.substr(start, end - start))) + "\r\n";
+    start = end;
+  }
+  EXPECT_EQ(crossing, 0u);
+  EXPECT_EQ(unpadded, written);
+  // Padding costs little: well under 2 % of the bytes.
+  EXPECT_LT(file.size() - written.size(), written.size() / 50);
 }
 
 }  // namespace

@@ -361,8 +361,10 @@ TEST(FeedProgram, FiftyKillsAtRandomMomentsNeitherDoubleNorLoseADecode) {
     writeFile(folder.file("everything.txt"), writer.written());
     FeedProcess once(folder, {"--once", folder.file("everything.txt"), folder.file("once.log")});
     ASSERT_EQ(once.waitForExit(), 0);
-    // Lines compared without the blanks that keep them within their blocks.
+    // Records compared without the heading (it names the file converted) and without the
+    // blanks that keep lines within their blocks.
     const auto unpadded = [](std::vector<std::string> lines) {
+      if (!lines.empty()) lines.erase(lines.begin());
       for (std::string& line : lines) line = std::string(withoutPadding(line));
       return lines;
     };
@@ -370,7 +372,7 @@ TEST(FeedProgram, FiftyKillsAtRandomMomentsNeitherDoubleNorLoseADecode) {
         unpadded(spotLogLines(readFile(folder.file("once.log"))));
     // The last run catches up with what is left to read and ends cleanly.
     FeedProcess last(folder, arguments);
-    EXPECT_TRUE(waitForLines(spotLog, expected.size()));
+    EXPECT_TRUE(waitForLines(spotLog, expected.size() + 1));
     std::this_thread::sleep_for(std::chrono::milliseconds(1200));
     last.signal(SIGTERM);
     EXPECT_EQ(last.waitForExit(), 0);

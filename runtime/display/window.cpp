@@ -5,6 +5,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "runtime/core/clock.h"
@@ -111,6 +112,16 @@ void registerCallbacks() {
 }
 
 }  // namespace
+
+// Mesa keeps compiled shaders in a disk cache, written by a thread of its own that runs at the
+// lowest priority (SCHED_BATCH, nice 19). Every thread has to run its own way out when the
+// process ends, and while such a thread waits behind busy processes for its turn, which can
+// take seconds under load, the process is not gone: its X connection stays open, the window
+// stays on screen and later closes go to a process that has already ended. The few shaders
+// drawn here compile in no time, so the cache is not used (unless the user has set the
+// variable), and no thread starts that could hold up the end. Set while the process has one
+// thread: the environment is no place for a write while other threads may read it.
+void prepareWindowLibrary() { setenv("MESA_SHADER_CACHE_DISABLE", "true", 0); }
 
 void wakePresenter() { wakeWindowThread(); }
 

@@ -5,6 +5,11 @@
 
 namespace rt {
 
+// Start-up, before any other thread exists: settings of the window system's libraries that
+// must be made before they load (Linux: the OpenGL library's shader cache stays off, so that
+// none of its threads can hold up the end of the process). Win32: nothing.
+void prepareWindowLibrary();
+
 // Creates the window (client area 640 x 400 until the first frame) with the stored title and
 // enters the event loop. freeglut: RGBA, double-buffered, with a depth buffer, GLEW initialised;
 // when that display mode is not possible, or freeglut meets a fatal error (no display, no

@@ -175,6 +175,8 @@ void leaveFullScreen(int32_t width, int32_t height) {
   setClientSize(width, height);
 }
 
+void prepareWindowLibrary() {}
+
 void runWindowLoop(int, char**) {
   // One window pixel per frame pixel on a scaled desktop too, rather than a stretched copy.
   SetProcessDPIAware();

@@ -125,7 +125,9 @@ void sendClose(Display* display, Window window) {
   event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
   event.xclient.data.l[1] = CurrentTime;
   XSendEvent(display, window, False, NoEventMask, &event);
-  XFlush(display);
+  // Carried out before the return: a busy server may notice a caller that ends at once
+  // (x11-driver close) hanging up before it reads the request, and then drops it.
+  XSync(display, False);
 }
 
 void typeKey(Display* display, Window window, unsigned long keysym) {

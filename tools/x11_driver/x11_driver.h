@@ -42,7 +42,8 @@ void moveToOrigin(Display* display, Window window);
 // Reads the window's pixels; an empty picture when that fails.
 Picture capture(Display* display, Window window);
 
-// Sends WM_DELETE_WINDOW, as a window manager's close box does.
+// Sends WM_DELETE_WINDOW, as a window manager's close box does; the server has delivered it
+// when this returns.
 void sendClose(Display* display, Window window);
 
 // Gives the window the keyboard focus and types the key with `keysym` (press and release).

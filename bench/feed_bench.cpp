@@ -1,4 +1,5 @@
-// ferlang-feed on generated decoder logs: --once throughput on 10^5 and 10^6 lines with the
+// ferlang-feed on generated decoder logs: --once throughput on 10^5 and 10^6 lines of
+// ALL_WSPR.TXT and of ALL.TXT (FT8, FT4) with the
 // program's peak memory (it must stay flat as the file grows), the cost of --keep-hours and of
 // one replace cycle, and the alert latency from a decode being appended to the alert command
 // starting. Runs the real program (resource use read with wait4). Prints figures; asserts
@@ -230,6 +231,27 @@ void measureReplaceCycle(const std::filesystem::path& folder, long records) {
               records, static_cast<double>(std::filesystem::file_size(spotLog)) / 1e6, best);
 }
 
+// ferlang-feed --once on `source` (`lines` lines), best of three: time, rows a second, memory.
+void measureConversion(const char* what, const std::string& source, const std::string& spotLog,
+                       long lines) {
+  double best = 1e9;
+  long peak = 0;
+  int status = 0;
+  for (int run = 0; run < 3; ++run) {
+    std::filesystem::remove(spotLog);
+    const RunFigures figures = runOnce(source, spotLog);
+    best = std::min(best, figures.seconds);
+    peak = std::max(peak, figures.peakKib);
+    status = figures.status;
+  }
+  std::printf(
+      "ferlang-feed --once, %7ld %s (%5.1f MB): best of 3 %.3f s = %.0f lines/s, "
+      "peak memory %ld KiB, exit status %d, spot log %.1f MB\n",
+      lines, what, static_cast<double>(std::filesystem::file_size(source)) / 1e6, best,
+      static_cast<double>(lines) / best, peak, status,
+      static_cast<double>(std::filesystem::file_size(spotLog)) / 1e6);
+}
+
 }  // namespace
 
 int main() {
@@ -238,43 +260,14 @@ int main() {
   std::filesystem::create_directories(folder);
   for (long lines : {100000L, 1000000L}) {
     const std::string source = (folder / "ALL_WSPR.TXT").string();
-    const std::string spotLog = (folder / "spots.log").string();
     writeDecoderLog(source, lines);
-    double best = 1e9;
-    long peak = 0;
-    int status = 0;
-    for (int run = 0; run < 3; ++run) {
-      std::filesystem::remove(spotLog);
-      const RunFigures figures = runOnce(source, spotLog);
-      best = std::min(best, figures.seconds);
-      peak = std::max(peak, figures.peakKib);
-      status = figures.status;
-    }
-    std::printf(
-        "ferlang-feed --once, %7ld lines (%5.1f MB): best of 3 %.3f s = %.0f lines/s, "
-        "peak memory %ld KiB, exit status %d, spot log %.1f MB\n",
-        lines, static_cast<double>(std::filesystem::file_size(source)) / 1e6, best,
-        static_cast<double>(lines) / best, peak, status,
-        static_cast<double>(std::filesystem::file_size(spotLog)) / 1e6);
+    measureConversion("lines of ALL_WSPR.TXT", source, (folder / "spots.log").string(), lines);
   }
   for (long lines : {100000L, 1000000L}) {
     // FT8 and FT4 rows of ALL.TXT: the message rule on every row.
     const std::string source = (folder / "ALL.TXT").string();
-    const std::string spotLog = (folder / "ft8.log").string();
     writeAllTxt(source, lines);
-    double best = 1e9;
-    long peak = 0;
-    for (int run = 0; run < 3; ++run) {
-      std::filesystem::remove(spotLog);
-      const RunFigures figures = runOnce(source, spotLog);
-      best = std::min(best, figures.seconds);
-      peak = std::max(peak, figures.peakKib);
-    }
-    std::printf(
-        "ferlang-feed --once, %7ld ALL.TXT rows (%5.1f MB): best of 3 %.3f s = %.0f rows/s, "
-        "peak memory %ld KiB\n",
-        lines, static_cast<double>(std::filesystem::file_size(source)) / 1e6, best,
-        static_cast<double>(lines) / best, peak);
+    measureConversion("rows of ALL.TXT", source, (folder / "ft8.log").string(), lines);
   }
   {
     // --keep-hours on the 10^6-line file (35 days of decodes): 24 hours kept, and all kept.

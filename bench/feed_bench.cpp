@@ -1,7 +1,6 @@
 // ferlang-feed on generated decoder logs: --once throughput on 10^5 and 10^6 lines of
-// ALL_WSPR.TXT and of ALL.TXT (FT8, FT4) with the
-// program's peak memory (it must stay flat as the file grows), the cost of --keep-hours and of
-// one replace cycle, and the alert latency from a decode being appended to the alert command
+// ALL_WSPR.TXT and of ALL.TXT (FT8, FT4) with the program's peak memory (it must stay flat as
+// the file grows), the cost of --keep-hours and of one replace cycle, and the alert latency from a decode being appended to the alert command
 // starting. Runs the real program (resource use read with wait4). Prints figures; asserts
 // nothing.
 #include <fcntl.h>

@@ -79,7 +79,10 @@ bool SpotFeed::flush() {
   if (pending_.empty()) return true;
   std::string error;
   const int64_t offset = spotLog_.size();
-  if (offset >= 0) keepLinesInBlocks(pending_, offset);
+  if (offset >= 0) {
+    keepLinesInBlocks(pending_, offset, inBlocks_);
+    pending_.swap(inBlocks_);
+  }
   if (!spotLog_.append(pending_, error)) {
     writeError_ = error;
     return false;

@@ -82,7 +82,8 @@ class SpotFeed : public FollowReader {
   LineSplitter splitter_;
   Converter converter_;
   SpotLogFile& spotLog_;
-  std::string pending_;  // whole records not yet written
+  std::string pending_;    // whole records not yet written
+  std::string inBlocks_;  // the same, kept within the spot log's blocks (spot_record.h)
   std::string writeError_;
   Alerter* alerter_ = nullptr;
   KeptRecords* kept_ = nullptr;

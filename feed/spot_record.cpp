@@ -50,11 +50,10 @@ void appendSpotRecord(std::string& out, const Decode& decode, TimeOfDay time) {
   out.append("\r\n");
 }
 
-void keepLinesInBlocks(std::string& records, int64_t fileOffset) {
+void keepLinesInBlocks(std::string_view records, int64_t fileOffset, std::string& out) {
   // Longer than any record, so that the first line of the next write fits before a boundary.
   constexpr int64_t longestRecordBytes = 128;
-  std::string out;
-  out.reserve(records.size() + 2 * static_cast<size_t>(longestRecordBytes));
+  out.clear();
   int64_t offset = fileOffset;
   bool linesBefore = false;  // `out` holds a line that can take blanks
   // The blanks go before the CR LF (or the LF) of the last line in `out`.
@@ -80,7 +79,6 @@ void keepLinesInBlocks(std::string& records, int64_t fileOffset) {
   if (linesBefore && inBlock != 0 && lineBlockBytes - inBlock < longestRecordBytes) {
     padLastLine(lineBlockBytes - inBlock);
   }
-  records.swap(out);
 }
 
 std::string_view withoutPadding(std::string_view line) {

@@ -28,10 +28,10 @@ std::string spotLogHeading(std::string_view sourcePath);
 // plotter drops a field's trailing blanks, so every record reads as it did.
 inline constexpr int64_t lineBlockBytes = 4096;
 
-// Pads `records` (whole lines, each ending with LF), to be appended at `fileOffset`, as above.
-// A line that cannot be kept within a block (the first one, after lines of others) stays as
-// it is. Any thread.
-void keepLinesInBlocks(std::string& records, int64_t fileOffset);
+// Copies `records` (whole lines, each ending with LF), to be appended at `fileOffset`, to
+// `out`, padded as above. A line that cannot be kept within a block (the first one, after lines
+// of others) stays as it is. `out` is emptied first and keeps its memory. Any thread.
+void keepLinesInBlocks(std::string_view records, int64_t fileOffset, std::string& out);
 
 // `line` (ending with CR LF, or without a line end) without the blanks before its line end.
 std::string_view withoutPadding(std::string_view line);

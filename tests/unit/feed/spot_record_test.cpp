@@ -106,9 +106,9 @@ TEST(SpotLogBlocks, LinesAreKeptWithinTheirBlocksByBlanksBeforeALineEnd) {
       {"the first line crosses: nothing to pad", 4096 - 10, a + b, a + b},
       {"exactly at a boundary: as it is", 8192, a + b, a + b},
   };
+  std::string records;
   for (const BlockCase& c : cases) {
-    std::string records = c.records;
-    keepLinesInBlocks(records, c.offset);
+    keepLinesInBlocks(c.records, c.offset, records);
     EXPECT_EQ(records, c.expected) << c.what;
   }
 }
@@ -124,8 +124,9 @@ TEST(SpotLogBlocks, NoLineCrossesABoundaryAndEveryRecordReadsAsItWas) {
       records += std::string(8 + random() % 50, 'K') + ",-12,\r\n";
     }
     written += records;
-    keepLinesInBlocks(records, static_cast<int64_t>(file.size()));
-    file += records;
+    std::string padded;
+    keepLinesInBlocks(records, static_cast<int64_t>(file.size()), padded);
+    file += padded;
   }
   std::string unpadded;
   size_t crossing = 0;

@@ -1,36 +1,14 @@
 // The message rule of ft8_message.h: the words of the message, then the sender among them.
 #include "feed/ft8_message.h"
 
-#include <array>
+#include "feed/columns.h"
 
 namespace feed {
 namespace {
 
-// More words than any message has; words beyond these are not looked at.
-constexpr size_t maxWords = 12;
 constexpr size_t maxCallBytes = 16;
 
-struct Words {
-  std::array<std::string_view, maxWords> text;
-  size_t count = 0;
-};
-
-bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-
-Words splitWords(std::string_view message) {
-  Words words;
-  size_t i = 0;
-  while (i < message.size() && words.count < maxWords) {
-    while (i < message.size() && isSpace(message[i])) ++i;
-    if (i == message.size()) break;
-    const size_t start = i;
-    while (i < message.size() && !isSpace(message[i])) ++i;
-    words.text[words.count++] = message.substr(start, i - start);
-  }
-  return words;
-}
+bool isLetter(char c) { return isUpper(c) || isLower(c); }
 
 // Letters, digits and '/', at least one letter and one digit.
 bool isPlainCall(std::string_view word) {
@@ -79,14 +57,15 @@ bool isDirective(std::string_view word) {
   return letters || digits;
 }
 
-std::string_view gridAt(const Words& words, size_t i) {
+std::string_view gridAt(const Columns& words, size_t i) {
   return i < words.count && isGrid(words.text[i]) ? words.text[i] : std::string_view();
 }
 
 }  // namespace
 
 MessageSpot spotOfMessage(std::string_view message) {
-  Words all = splitWords(message);
+  // The message's words are its columns (columns.h).
+  Columns all = splitColumns(message);
   MessageSpot spot;
   // Marks after the message: the a-priori tag, then the low-confidence mark before it.
   if (all.count > 0 && all.text[all.count - 1].size() == 2 && all.text[all.count - 1][0] == 'a' &&
@@ -98,7 +77,7 @@ MessageSpot spotOfMessage(std::string_view message) {
     return spot;
   }
   // A multi-stream message: the stream after the last ';'.
-  Words words;
+  Columns words;
   for (size_t i = 0; i < all.count; ++i) {
     if (all.text[i].back() == ';') {
       words.count = 0;

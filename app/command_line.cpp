@@ -29,6 +29,26 @@ int parseMinutes(std::string_view text) {
   return minutes >= 1 && minutes <= kMostMinutes ? minutes : 0;
 }
 
+// "[ADDRESS:]PORT", with an IPv6 address in brackets; false when `text` is not one.
+bool parseServeAddress(std::string_view text, std::string& host, int& port) {
+  host = "127.0.0.1";
+  const size_t colon = text.rfind(':');
+  if (colon != std::string_view::npos) {
+    std::string_view address = text.substr(0, colon);
+    if (address.size() >= 2 && address.front() == '[' && address.back() == ']') {
+      address = address.substr(1, address.size() - 2);
+    } else if (address.find(':') != std::string_view::npos) {
+      return false;  // an IPv6 address needs its brackets
+    }
+    if (address.empty()) return false;
+    host = address;
+    text.remove_prefix(colon + 1);
+  }
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), port);
+  return !text.empty() && error == std::errc() && end == text.data() + text.size() && port >= 0 &&
+         port <= 65535;
+}
+
 }  // namespace
 
 CommandLine parseCommandLine(int argc, char** argv) {
@@ -38,7 +58,7 @@ CommandLine parseCommandLine(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string_view option = argv[i];
     const bool takesValue = option == "--folder" || option == "--snapshot" || option == "--every" ||
-                            option == "-display";
+                            option == "--serve" || option == "-display";
     if (takesValue && i + 1 >= argc) return refuse(std::string(option) + " needs a value");
     if (option == "--help" || option == "-h") {
       help = true;
@@ -57,6 +77,11 @@ CommandLine parseCommandLine(int argc, char** argv) {
         return refuse(std::string("--every needs whole minutes from 1 to ") +
                       std::to_string(kMostMinutes) + ", not \"" + argv[i] + "\"");
       }
+    } else if (option == "--serve") {
+      if (!parseServeAddress(argv[++i], line.serveHost, line.servePort)) {
+        return refuse(std::string("--serve needs [ADDRESS:]PORT, for example 8080 or 0.0.0.0:8080, not \"") +
+                      argv[i] + "\"");
+      }
     } else if (option == "-display") {
       line.runtimeArguments.push_back(argv[i]);
       line.runtimeArguments.push_back(argv[++i]);
@@ -65,12 +90,16 @@ CommandLine parseCommandLine(int argc, char** argv) {
     }
   }
   if (every && line.snapshotPath.empty()) return refuse("--every goes with --snapshot FILE");
+  const bool serve = line.servePort >= 0;
+  if (serve && !line.snapshotPath.empty()) return refuse("--serve and --snapshot do not go together");
   if (help) {
     line.action = Action::ShowHelp;
   } else if (version) {
     line.action = Action::ShowVersion;
   } else if (!line.snapshotPath.empty()) {
     line.action = Action::WriteSnapshot;
+  } else if (serve) {
+    line.action = Action::Serve;
   }
   line.runtimeArguments.push_back(nullptr);  // argv's own terminator
   return line;
@@ -88,6 +117,7 @@ std::string folderProblem(const std::string& folder) {
 
 std::string usageText() {
   return "Usage: ferlang [--folder DIR] [--snapshot FILE.png [--every MINUTES]]\n"
+         "       ferlang [--folder DIR] --serve [ADDRESS:]PORT\n"
          "       ferlang --help | --version\n"
          "\n"
          "Draws a 24-hour chart of signal-to-noise ratio against time of day from a spot log\n"
@@ -99,6 +129,11 @@ std::string usageText() {
          "                      as a 640x480 PNG; exit status 1 on an error\n"
          "  --every MINUTES     with --snapshot: keep running and rewrite FILE every MINUTES\n"
          "                      until Ctrl+C or SIGTERM\n"
+         "  --serve [ADDRESS:]PORT\n"
+         "                      also serve the live chart read-only over HTTP at ADDRESS\n"
+         "                      (default 127.0.0.1; 0.0.0.0 or [::] for the network);\n"
+         "                      without a display it runs with no window until Ctrl+C\n"
+         "                      or SIGTERM\n"
          "\n"
          "Ferlang.SET holds seven lines: the spot log's file name, then six call signs to\n"
          "watch. The log has a heading line, then one spot per line:\n"

@@ -11,6 +11,7 @@ namespace app {
 enum class Action {
   OpenWindow,   // the chart in its window (the default)
   WriteSnapshot, // the chart as a PNG file, no window
+  Serve,         // the chart over HTTP, with the window where there is a display
   ShowHelp,
   ShowVersion,
   Refuse,       // a usage error: `problem` says what; exit status 2
@@ -21,6 +22,8 @@ struct CommandLine {
   std::string folder;        // --folder DIR; empty: the program's own folder
   std::string snapshotPath;  // --snapshot FILE
   int everyMinutes = 0;      // --every MINUTES with --snapshot; 0: one picture
+  std::string serveHost;     // --serve [ADDRESS:]PORT: the address, 127.0.0.1 when not given
+  int servePort = -1;        // and the port (0: any free one)
   std::string problem;       // the one line to show for Refuse
   // What the window's runtime gets: the program's name and the X toolkit's "-display NAME".
   std::vector<char*> runtimeArguments;

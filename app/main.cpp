@@ -1,10 +1,12 @@
 // Ferlang: the runtime owns the process and runs the spot plotter on ProgramThread. The
-// command line may instead ask for a picture without a window, the usage or the version.
+// command line may instead ask for a picture without a window, the web view, the usage or the
+// version.
 #include <cstdio>
 #include <string>
 
 #include "app/command_line.h"
 #include "app/main_program.h"
+#include "app/serve/serve.h"
 #include "app/snapshot/snapshot.h"
 #include "runtime/system/runtime_main.h"
 
@@ -32,5 +34,9 @@ int main(int argc, char** argv) {
     app::runSnapshot({line.folder, line.snapshotPath, line.everyMinutes});
   }
   const int runtimeArgc = static_cast<int>(line.runtimeArguments.size()) - 1;
+  if (line.action == app::Action::Serve) {
+    app::runServe({line.folder, line.serveHost, line.servePort}, runtimeArgc,
+                  line.runtimeArguments.data());
+  }
   rt::runtimeMain(runtimeArgc, line.runtimeArguments.data(), app::mainProgram, line.folder);
 }

@@ -1,5 +1,8 @@
 #include "app/main_program.h"
 
+#include <chrono>
+#include <thread>
+
 #include "app/chart_frame.h"
 #include "app/spot_log.h"
 #include "app/text_helpers.h"
@@ -17,6 +20,9 @@
 
 namespace app {
 namespace {
+
+constexpr const char* kTitle = "Morvik Ferlang V0.03 18/11/17";
+RedrawWatcher redrawWatcher = nullptr;
 
 // Lines 79 to 89 (and 92 to 102): one item inserted from a fresh copy of the blank record.
 void insertItem(rt::Steps& steps, PlotterState& s, int32_t firstLine, const char* caption, int32_t& itemId) {
@@ -54,7 +60,7 @@ void pollItem(rt::Steps& steps, PlotterState& s, int32_t firstLine, int32_t item
 
 void startUp(rt::Steps& steps, PlotterState& s) {
   // The menu functions are part of the runtime here; nothing needs looking up first.
-  steps(14, [&] { rt::assignString(s.titleText, text("Morvik Ferlang V0.03 18/11/17")); });
+  steps(14, [&] { rt::assignString(s.titleText, text(kTitle)); });
   steps(15, [&] { rt::setWindowTitle(*s.titleText); });
   steps(62, [&] { s.cycleCount = 99; });
   steps(72, [&] { rt::delaySeconds(1); });
@@ -66,6 +72,12 @@ void startUp(rt::Steps& steps, PlotterState& s) {
   insertItem(steps, s, 79, "Edit setup file", s.editItemId);
   insertItem(steps, s, 92, "Help", s.helpItemId);
   steps(106, [&] { rt::setMenu(s.windowHandle, s.menuHandle); });
+  prepareChartScreen(steps, s);
+}
+
+void startHeadless(rt::Steps& steps, PlotterState& s) {
+  steps(14, [&] { rt::assignString(s.titleText, text(kTitle)); });
+  steps(62, [&] { s.cycleCount = 99; });
   prepareChartScreen(steps, s);
 }
 
@@ -96,6 +108,14 @@ void refreshPass(rt::Steps& steps, PlotterState& s) {
   steps(299, [&] { rt::closeFile(1); });
 }
 
+void headlessPass(rt::Steps& steps, PlotterState& s) {
+  countPassAndRedraw(steps, s);
+  steps(298, [] { std::this_thread::sleep_for(std::chrono::milliseconds(100)); });
+  steps(299, [&] { rt::closeFile(1); });
+}
+
+void watchRedraws(RedrawWatcher watcher) { redrawWatcher = watcher; }
+
 void countPassAndRedraw(rt::Steps& steps, PlotterState& s) {
   steps(142, [&] { ++s.cycleCount; });
   if (steps.when(143, [&] { return s.cycleCount == 100; })) {
@@ -112,7 +132,10 @@ void mainProgram() {
   PlotterState s = createPlotterState();
   rt::Steps steps;
   startUp(steps, s);
-  for (;;) refreshPass(steps, s);
+  for (;;) {
+    refreshPass(steps, s);
+    if (redrawWatcher != nullptr && s.cycleCount == 0) redrawWatcher(s);
+  }
 }
 
 }  // namespace app

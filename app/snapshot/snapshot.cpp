@@ -11,13 +11,11 @@
 #include "app/main_program.h"
 #include "app/plotter_state.h"
 #include "app/snapshot/png_file.h"
+#include "app/snapshot/visible_picture.h"
 #include "runtime/core/statement.h"
-#include "runtime/display/frame_builder.h"
-#include "runtime/display/frame_ring.h"
 #include "runtime/files/file_open.h"
 #include "runtime/platform/message_box.h"
 #include "runtime/platform/process_exit.h"
-#include "runtime/screen/image_surface.h"
 #include "runtime/system/runtime_main.h"
 
 namespace app {
@@ -28,33 +26,21 @@ volatile std::sig_atomic_t stopRequested = 0;
 extern "C" void requestStop(int) { stopRequested = 1; }
 
 // With no one to answer a dialog, an error ends the run: its caption and message go to standard
-// error (without the dialog's closing question) and the status is 1.
+// error and the status is 1.
 class ErrorsEndTheRun final : public rt::MessageBoxPresenter {
  public:
   rt::MessageBoxAnswer show(std::string_view caption, std::string_view text,
                             rt::MessageBoxButtons) override {
-    constexpr std::string_view kQuestion = "\nContinue?";
-    if (text.size() >= kQuestion.size() && text.substr(text.size() - kQuestion.size()) == kQuestion) {
-      text.remove_suffix(kQuestion.size());
-    }
-    std::string message = std::string(caption) + ": " + std::string(text);
-    for (char& c : message) {
-      if (c == '\n') c = ' ';
-    }
-    rt::endProcessWithError(message);
+    rt::endProcessWithError(errorLine(caption, text));
   }
 };
 
-// The picture as the window would show it: one pass of a frame builder of its own over the
-// visible surface.
+// The picture as the window would show it.
 std::vector<uint8_t> pictureAsPng() {
-  rt::FrameRing ring;
-  rt::FrameBuilder builder;
-  builder.buildPass(ring, &rt::visibleSurface, 0);
-  const rt::RenderTake take = ring.take();
-  if (take.showing == nullptr) rt::endProcessWithError("no picture was drawn");
-  const rt::DisplayFrame& frame = *take.showing;
-  return encodePng(frame.width, frame.height, frame.pixels);
+  VisiblePicture picture;
+  const rt::DisplayFrame* frame = picture.capture();
+  if (frame == nullptr) rt::endProcessWithError("no picture was drawn");
+  return encodePng(frame->width, frame->height, frame->pixels);
 }
 
 void writePicture(const std::string& path) {

@@ -124,8 +124,11 @@ class ChartServer::Routes final : public httplib::Server {
     bool closeAsked = false;
     answeredStatus = 0;
     const bool written = process_request(stream, false, closeAsked, nullptr);
-    // After a refusal the rest of what the client sent cannot be trusted to start a request.
-    return written && !closeAsked && !stream.failed() && answeredStatus > 0 && answeredStatus < 400;
+    // After a refusal the rest of what the client sent (an unread body, say) cannot be trusted
+    // to start a request; a missing page or a full house is no refusal of the request itself.
+    const bool wellFormed = answeredStatus > 0 &&
+                            (answeredStatus < 400 || answeredStatus == 404 || answeredStatus == 503);
+    return written && !closeAsked && !stream.failed() && wellFormed;
   }
 
   void stop() {

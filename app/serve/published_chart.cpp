@@ -36,6 +36,7 @@ void PublishedChart::publishPicture(int32_t width, int32_t height, const uint32_
   std::lock_guard lock(mutex_);
   auto next = std::make_shared<ChartView>(*view_);
   next->texts = std::move(texts);
+  next->error.clear();
   if (png) {
     next->etag = entityTag(*png);
     next->png = std::move(png);

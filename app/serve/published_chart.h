@@ -27,8 +27,9 @@ class PublishedChart {
  public:
   PublishedChart();
 
-  // A new picture of width x height 0xAARRGGBB words and its texts; encoded only when it differs
-  // from the last one. One thread publishes.
+  // A new picture of width x height 0xAARRGGBB words and its texts, from a cycle without error:
+  // it clears the error line. Encoded only when it differs from the last one. One thread
+  // publishes.
   void publishPicture(int32_t width, int32_t height, const uint32_t* pixels,
                       std::vector<std::string> texts);
   void setTitle(std::string title);

@@ -50,6 +50,28 @@ TEST(CommandLineTest, EachCombinationAsksForItsAction) {
   }
 }
 
+TEST(CommandLineTest, ServeTakesAPortAndAnOptionalAddress) {
+  const struct {
+    std::string value, host;
+    int port;
+  } cases[] = {
+      {"8080", "127.0.0.1", 8080},
+      {"0", "127.0.0.1", 0},
+      {"0.0.0.0:80", "0.0.0.0", 80},
+      {"[::]:8080", "::", 8080},
+      {"[::1]:65535", "::1", 65535},
+      {"radio.local:8000", "radio.local", 8000},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.value);
+    CommandLine line = parse({"--folder", "d", "--serve", c.value});
+    EXPECT_EQ(line.action, Action::Serve) << line.problem;
+    EXPECT_EQ(line.serveHost, c.host);
+    EXPECT_EQ(line.servePort, c.port);
+    EXPECT_EQ(line.folder, "d");
+  }
+}
+
 TEST(CommandLineTest, UsageErrorsAreRefusedWithALineThatNamesTheProblem) {
   const struct {
     std::vector<std::string> words;
@@ -68,6 +90,14 @@ TEST(CommandLineTest, UsageErrorsAreRefusedWithALineThatNamesTheProblem) {
       {{"--snapshot", "c.png", "--every", "99999999999"}, "--every needs whole minutes"},
       {{"--snapshot", "c.png", "--every", "10081"}, "--every needs whole minutes"},
       {{"-display"}, "-display needs a value"},
+      {{"--serve"}, "--serve needs a value"},
+      {{"--serve", "http"}, "--serve needs [ADDRESS:]PORT"},
+      {{"--serve", "65536"}, "--serve needs [ADDRESS:]PORT"},
+      {{"--serve", "-1"}, "--serve needs [ADDRESS:]PORT"},
+      {{"--serve", "host:"}, "--serve needs [ADDRESS:]PORT"},
+      {{"--serve", ":8080"}, "--serve needs [ADDRESS:]PORT"},
+      {{"--serve", "::1:8080"}, "--serve needs [ADDRESS:]PORT"},
+      {{"--serve", "8080", "--snapshot", "c.png"}, "do not go together"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.words));
@@ -105,7 +135,7 @@ TEST(CommandLineTest, AFolderMustExistAndBeAFolder) {
 
 TEST(CommandLineTest, HelpNamesEveryOptionAndTheVersionItsNumber) {
   const std::string usage = usageText();
-  for (const char* option : {"--folder", "--snapshot", "--every", "--help", "--version", "Ferlang.SET"}) {
+  for (const char* option : {"--folder", "--snapshot", "--every", "--serve", "--help", "--version", "Ferlang.SET"}) {
     EXPECT_NE(usage.find(option), std::string::npos) << option;
   }
   EXPECT_EQ(versionText().rfind("ferlang ", 0), 0u);

@@ -11,8 +11,10 @@
 #include "app/serve/chart_server.h"
 #include "app/serve/published_chart.h"
 #include "app/snapshot/visible_picture.h"
+#include "runtime/core/errors.h"
 #include "runtime/core/shared_flags.h"
 #include "runtime/core/statement.h"
+#include "runtime/files/file_open.h"
 #include "runtime/platform/display_check.h"
 #include "runtime/platform/message_box.h"
 #include "runtime/platform/process_exit.h"
@@ -28,9 +30,12 @@ volatile std::sig_atomic_t stopSignalled = 0;
 
 extern "C" void noteStopSignal(int) { stopSignalled = 1; }
 
+// Ends a redraw without a window at its first error.
+struct RedrawAbandoned {};
+
 // Every error goes to the page as a line above the chart. With a window the dialog follows as
-// usual; without one the run goes on as if Yes were answered, and the line goes to standard
-// error too, for the service's journal.
+// usual. Without one the line goes to standard error too, for the service's journal, and the
+// redraw ends there.
 class ErrorsGoToThePage final : public rt::MessageBoxPresenter {
  public:
   explicit ErrorsGoToThePage(rt::MessageBoxPresenter* dialog) : dialog_(dialog) {}
@@ -42,7 +47,9 @@ class ErrorsGoToThePage final : public rt::MessageBoxPresenter {
     published.setError(line);
     if (dialog_ != nullptr) return dialog_->show(caption, text, buttons);
     std::fprintf(stderr, "ferlang: %s\n", line.c_str());
-    return buttons == rt::MessageBoxButtons::YesNo ? rt::MessageBoxAnswer::Yes : rt::MessageBoxAnswer::Ok;
+    // Answered here: the redraw ends (runHeadless).
+    rt::pendingError.store(0, std::memory_order_relaxed);
+    throw RedrawAbandoned{};
   }
 
  private:
@@ -102,7 +109,18 @@ std::string addressForPeople(const std::string& host, int port) {
   rt::Steps steps;
   startHeadless(steps, s);
   for (;;) {
-    headlessPass(steps, s);
+    try {
+      headlessPass(steps, s);
+    } catch (const RedrawAbandoned&) {
+      // Carrying on as after a Yes could go round for ever: a missing log fails every read of
+      // it, and the loop over its records never ends. So the redraw ends at its first error,
+      // and the next one comes a cycle later, as it would have; until one goes without error
+      // the last good picture stays.
+      steps(299, [] { rt::closeFile(1); });
+      s.cycleCount = 0;
+      errorSinceRedraw.store(false);
+      continue;
+    }
     if (s.cycleCount == 0) publishRedraw(s);
   }
 }

@@ -277,6 +277,41 @@ TEST_F(WinePlotterTest, TheDemoLogSnapshotIsTheLinuxBuildsPixelForPixel) {
   EXPECT_EQ(differing, 0L);
 }
 
+// The web view of the Windows build, asked from Linux: the picture it serves is the Linux
+// build's picture of the same log, pixel for pixel.
+TEST_F(WinePlotterTest, TheWebViewServesTheLinuxBuildsPicture) {
+  e2e::TempProgram linuxProgram{FERLANG_BINARY};
+  for (const std::string& folder : {program.folder(), linuxProgram.folder()}) {
+    for (const char* asset : {"Ferlang.SET", "wspr-demo.log"}) {
+      std::filesystem::copy_file(std::string(FERLANG_ASSETS) + "/" + asset, folder + "/" + asset);
+    }
+  }
+  e2e::FinishedRun linuxRun =
+      e2e::runWithDisplay(linuxProgram.path(), linuxProgram.folder(), nullptr, 20000, {"--snapshot", "chart.png"});
+  ASSERT_EQ(linuxRun.status, 0) << linuxRun.standardError;
+
+  ASSERT_TRUE(waitForNoPlotterWindow());
+  const int port = e2e::freeLoopbackPort();
+  pid = e2e::startUnderWine(program.path(), program.folder(), {"--serve", std::to_string(port)});
+  std::string png;
+  waitUntil(60000, [&] {
+    const e2e::HttpAnswer answer = e2e::httpGet(port, "/chart.png");
+    png = answer.status == 200 ? answer.body : "";
+    return !png.empty();
+  });
+  ASSERT_FALSE(png.empty()) << "no picture served on port " << port;
+  EXPECT_NE(e2e::httpGet(port, "/").body.find("<title>Morvik Ferlang V0.03 18/11/17</title>"), std::string::npos);
+  std::ofstream(program.folder() + "/served.png", std::ios::binary) << png;
+
+  const x11driver::Picture linuxPicture = e2e::readPng(linuxProgram.folder() + "/chart.png");
+  const x11driver::Picture servedPicture = e2e::readPng(program.folder() + "/served.png");
+  ASSERT_EQ(servedPicture.pixels.size(), linuxPicture.pixels.size());
+  EXPECT_TRUE(servedPicture.pixels == linuxPicture.pixels) << "the served picture differs";
+  Window window = x11driver::findWindow(display, kTitle, 10000);
+  ASSERT_NE(window, 0u) << "with a display the window runs beside the web view";
+  closeAndExpectStatus0(window);
+}
+
 TEST_F(WinePlotterTest, HelpOpensNotepadOnceWhileTheChartKeepsRefreshing) {
   writeFile(program.folder(), "Ferlang Help.txt", "Help text\r\n");
   Window window = startTwoSpotChart();

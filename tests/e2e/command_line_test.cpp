@@ -134,6 +134,63 @@ TEST_F(CommandLineTest, EveryMinutesKeepsThePictureUntilSigtermEndsWithStatus0) 
   pid = 0;
 }
 
+// The web view without a display: a missing log is a line on the page and no picture; once the
+// log is there the next cycle serves the snapshot's picture and clears the line; SIGTERM ends
+// it with status 0.
+TEST_F(CommandLineTest, ServeWithoutADisplayShowsErrorsOnThePageAndThenTheChart) {
+  fs::rename(settings + "/wspr-demo.log", settings + "/later.log");
+  e2e::FinishedRun snapshotRun = run({"--folder", settings, "--snapshot", settings + "/expected.png"});
+  ASSERT_EQ(snapshotRun.status, 1) << "no log yet";
+  std::ofstream(settings + "/Ferlang.SET", std::ios::binary)
+      << "wspr-demo.log\r\nAC2ZR\r\nKD6RF\r\nK1BZ\r\nKN8DMK\r\nWD4LHT\r\nND8I\r\n";
+  const int port = e2e::freeLoopbackPort();
+  pid = e2e::startProgram("/usr/bin/env", "/tmp",
+                          {"-u", "DISPLAY", program.path(), "--folder", settings, "--serve", std::to_string(port)});
+  auto waitFor = [&](int seconds, auto condition) {
+    for (auto deadline = Clock::now() + std::chrono::seconds(seconds); Clock::now() < deadline;) {
+      if (condition()) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+    return false;
+  };
+  EXPECT_TRUE(waitFor(10, [&] {
+    return e2e::httpGet(port, "/").body.find(">Unhandled Error #53: Line:243 File not found</p>") !=
+           std::string::npos;
+  }));
+  EXPECT_EQ(e2e::httpGet(port, "/chart.png").status, 503) << "no good picture yet";
+  EXPECT_TRUE(e2e::isRunning(pid)) << "an error does not end it";
+
+  fs::rename(settings + "/later.log", settings + "/wspr-demo.log");
+  snapshotRun = run({"--folder", settings, "--snapshot", settings + "/expected.png"});
+  ASSERT_EQ(snapshotRun.status, 0) << snapshotRun.standardError;
+  e2e::HttpAnswer picture;
+  EXPECT_TRUE(waitFor(25, [&] { return (picture = e2e::httpGet(port, "/chart.png")).status == 200; }));
+  std::ofstream(settings + "/served.png", std::ios::binary) << picture.body;
+  EXPECT_TRUE(e2e::readPng(settings + "/served.png").pixels == e2e::readPng(settings + "/expected.png").pixels);
+  EXPECT_NE(e2e::httpGet(port, "/").body.find("<p id=\"error\" role=\"alert\"></p>"), std::string::npos);
+  ASSERT_TRUE(noWindowTitled(kTitle));
+  kill(pid, SIGTERM);
+  EXPECT_EQ(e2e::waitForExit(pid, 3000), 0);
+  pid = 0;
+}
+
+TEST_F(CommandLineTest, ServeOnAPortInUseEndsWithStatus2AndOneLine) {
+  const int port = e2e::freeLoopbackPort();
+  pid = e2e::startProgram("/usr/bin/env", "/tmp",
+                          {"-u", "DISPLAY", program.path(), "--folder", settings, "--serve", std::to_string(port)});
+  for (int i = 0; i < 50 && e2e::httpGet(port, "/").status == 0; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  const e2e::FinishedRun second = run({"--folder", settings, "--serve", std::to_string(port)});
+  EXPECT_EQ(second.status, 2);
+  EXPECT_NE(second.standardError.find("cannot serve at 127.0.0.1 port " + std::to_string(port)), std::string::npos)
+      << second.standardError;
+  EXPECT_EQ(std::count(second.standardError.begin(), second.standardError.end(), '\n'), 1);
+  kill(pid, SIGINT);
+  EXPECT_EQ(e2e::waitForExit(pid, 3000), 0);
+  pid = 0;
+}
+
 TEST_F(CommandLineTest, UsageErrorsEndWithStatus2AndOneLineBeforeAnyWindow) {
   const struct {
     std::vector<std::string> arguments;

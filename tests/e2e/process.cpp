@@ -1,8 +1,11 @@
 #include "tests/e2e/process.h"
 
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -120,6 +123,49 @@ std::string currentDirectoryOf(pid_t pid) {
   std::error_code error;
   auto target = std::filesystem::read_symlink("/proc/" + std::to_string(pid) + "/cwd", error);
   return error ? std::string() : target.string();
+}
+
+namespace {
+
+sockaddr_in loopback(int port) {
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<uint16_t>(port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  return address;
+}
+
+}  // namespace
+
+HttpAnswer httpGet(int port, const std::string& target) {
+  const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
+  const sockaddr_in address = loopback(port);
+  std::string reply;
+  if (connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
+    const std::string request = "GET " + target + " HTTP/1.1\r\nHost: a\r\nConnection: close\r\n\r\n";
+    send(socket, request.data(), request.size(), MSG_NOSIGNAL);
+    char buffer[65536];
+    for (ssize_t received; (received = recv(socket, buffer, sizeof buffer, 0)) > 0;) {
+      reply.append(buffer, static_cast<size_t>(received));
+    }
+  }
+  close(socket);
+  HttpAnswer answer;
+  const size_t body = reply.find("\r\n\r\n");
+  if (reply.rfind("HTTP/1.1 ", 0) != 0 || body == std::string::npos) return answer;
+  answer.status = std::atoi(reply.c_str() + 9);
+  answer.body = reply.substr(body + 4);
+  return answer;
+}
+
+int freeLoopbackPort() {
+  const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address = loopback(0);
+  socklen_t length = sizeof address;
+  bind(socket, reinterpret_cast<const sockaddr*>(&address), length);
+  getsockname(socket, reinterpret_cast<sockaddr*>(&address), &length);
+  close(socket);
+  return ntohs(address.sin_port);
 }
 
 }  // namespace e2e

@@ -52,4 +52,14 @@ bool isRunning(pid_t pid);
 // The current directory of a running process.
 std::string currentDirectoryOf(pid_t pid);
 
+// One GET on 127.0.0.1:`port`: the answer's status (0 when no answer came) and body.
+struct HttpAnswer {
+  int status = 0;
+  std::string body;
+};
+HttpAnswer httpGet(int port, const std::string& target);
+
+// A loopback port that no one listens on now.
+int freeLoopbackPort();
+
 }  // namespace e2e

@@ -6,11 +6,12 @@ namespace {
 bool printable(char c) { return c >= ' ' && c <= '~'; }
 
 // The picture's address carries its tag, so that a new picture is a new address for the
-// browser while an unchanged one is answered by 304.
+// browser while an unchanged one is answered by 304. Before the first picture there is none:
+// the script sets it when the picture comes.
 std::string pictureAddress(const ChartView& view) {
   std::string tag = view.etag;
   std::erase(tag, '"');
-  return "/chart.png?v=" + tag;
+  return tag.empty() ? "" : " src=\"/chart.png?v=" + tag + "\"";
 }
 
 }  // namespace
@@ -48,7 +49,7 @@ std::string chartPage(const ChartView& view) {
          "<link rel=\"stylesheet\" href=\"/chart.css\">\n"
          "<script src=\"/chart.js\" defer></script>\n</head>\n<body>\n"
          "<p id=\"error\" role=\"alert\">" + htmlText(view.error) + "</p>\n"
-         "<img id=\"chart\" src=\"" + pictureAddress(view) + "\" width=\"640\" height=\"480\" "
+         "<img id=\"chart\"" + pictureAddress(view) + " width=\"640\" height=\"480\" "
          "alt=\"Signal-to-noise ratio of the stations heard, by time of day\">\n"
          "<div id=\"texts\" class=\"for-screen-readers\" aria-live=\"polite\">\n" + texts +
          "</div>\n</body>\n</html>\n";
@@ -63,14 +64,22 @@ const std::string_view kChartStyle =
     ".for-screen-readers { position: absolute; width: 1px; height: 1px; overflow: hidden;\n"
     "                      clip-path: inset(50%); white-space: nowrap; }\n";
 
-// Follows the chart through server-sent events; the browser reconnects by itself when the
-// stream breaks (a restart of the program, a phone waking up).
+// Follows the chart through server-sent events. The browser reconnects by itself when a stream
+// breaks (a restart of the program, a phone waking up), but gives up on a refusal (all streams
+// taken): then the page tries again after half a minute.
 const std::string_view kChartScript =
     "'use strict';\n"
     "const chart = document.getElementById('chart');\n"
     "const error = document.getElementById('error');\n"
     "const texts = document.getElementById('texts');\n"
-    "new EventSource('/events').addEventListener('chart', (event) => {\n"
+    "function follow() {\n"
+    "  const events = new EventSource('/events');\n"
+    "  events.addEventListener('chart', show);\n"
+    "  events.addEventListener('error', () => {\n"
+    "    if (events.readyState === EventSource.CLOSED) setTimeout(follow, 30000);\n"
+    "  });\n"
+    "}\n"
+    "function show(event) {\n"
     "  const view = JSON.parse(event.data);\n"
     "  document.title = view.title;\n"
     "  error.textContent = view.error;\n"
@@ -81,7 +90,8 @@ const std::string_view kChartScript =
     "    paragraph.textContent = line;\n"
     "    return paragraph;\n"
     "  }));\n"
-    "});\n";
+    "}\n"
+    "follow();\n";
 
 std::string chartEvent(const ChartView& view) {
   std::string texts;

@@ -59,6 +59,13 @@ class FramedStream final : public httplib::Stream {
 // The status of the answer just written on this thread (the library reports it to its logger).
 thread_local int answeredStatus = 0;
 
+// Set when the answer just written on this thread opened an event stream, to hand over.
+struct HandedOver {
+  bool stream = false;
+  uint64_t version = 0;  // of the event it had
+};
+thread_local HandedOver handedOver;
+
 constexpr const char* kSecurityPolicy =
     "default-src 'self'; img-src 'self'; style-src 'self'; script-src 'self'; "
     "connect-src 'self'; base-uri 'none'; form-action 'none'; frame-ancestors 'none'";
@@ -74,8 +81,9 @@ bool hasBody(const httplib::Request& request) {
 // never listens or accepts itself.
 class ChartServer::Routes final : public httplib::Server {
  public:
-  Routes(SocketHandle listener, PublishedChart& chart, const ServerLimits& limits)
-      : chart_(chart), limits_(limits) {
+  Routes(SocketHandle listener, PublishedChart& chart, EventStreams& streams,
+         const ServerLimits& limits)
+      : chart_(chart), streams_(streams), limits_(limits) {
     // The library ends streamed answers once its listening socket is gone; this one stands in.
     svr_sock_ = static_cast<socket_t>(listener);
     const auto headSeconds = std::chrono::duration_cast<std::chrono::seconds>(limits.gate.headTime);
@@ -116,19 +124,29 @@ class ChartServer::Routes final : public httplib::Server {
     Get("/events", [this](const httplib::Request& request, httplib::Response& response) {
       serveEvents(request, response);
     });
+    // Browsers ask for an icon on their own; "no content" keeps their consoles free of errors.
+    Get("/favicon.ico", [](const httplib::Request&, httplib::Response& response) {
+      response.status = 204;
+    });
   }
 
-  // Answers the request at the head of `connection`; true when the connection may carry another.
-  bool answer(Connection& connection) {
+  // Answers the request at the head of `connection`.
+  ConnectionGate::Next answer(Connection& connection) {
     FramedStream stream(connection, static_cast<int>(limits_.writeTime.count()));
     bool closeAsked = false;
     answeredStatus = 0;
+    handedOver = {};
     const bool written = process_request(stream, false, closeAsked, nullptr);
+    if (handedOver.stream) {
+      streams_.adopt(connection.socket, handedOver.version);
+      return ConnectionGate::Next::TakenOver;
+    }
     // After a refusal the rest of what the client sent (an unread body, say) cannot be trusted
     // to start a request; a missing page or a full house is no refusal of the request itself.
     const bool wellFormed = answeredStatus > 0 &&
                             (answeredStatus < 400 || answeredStatus == 404 || answeredStatus == 503);
-    return written && !closeAsked && !stream.failed() && wellFormed;
+    return written && !closeAsked && !stream.failed() && wellFormed ? ConnectionGate::Next::Wait
+                                                                     : ConnectionGate::Next::Close;
   }
 
   void stop() {
@@ -157,50 +175,42 @@ class ChartServer::Routes final : public httplib::Server {
       response.set_header("Content-Type", "text/event-stream");
       return;
     }
-    if (openStreams_.fetch_add(1) >= limits_.eventStreams) {
-      openStreams_.fetch_sub(1);
+    if (!streams_.reserve()) {
       response.status = 503;
       response.set_header("Retry-After", "30");
       return;
     }
-    struct Stream {
-      bool started = false;
-      uint64_t sent = 0;  // the version last sent
-    };
-    auto stream = std::make_shared<Stream>();
+    // The first event goes out here; then the library is told the answer has ended (the
+    // provider returns false, which writes nothing more) and the stream is handed over.
     response.set_chunked_content_provider(
         "text/event-stream",
-        [this, stream](size_t, httplib::DataSink& sink) {
-          // The first call sends the chart as it is; each later one waits for a change, or
-          // sends a comment now and then so that a vanished client is noticed.
-          const std::shared_ptr<const ChartView> view =
-              stream->started ? chart_.waitForChange(stream->sent, limits_.heartbeat) : chart_.current();
-          if (chart_.closed()) return false;
-          if (stream->started && view->version == stream->sent) {
-            return sink.write(": still here\n\n", 14);
-          }
-          stream->started = true;
-          stream->sent = view->version;
+        [this](size_t, httplib::DataSink& sink) {
+          const std::shared_ptr<const ChartView> view = chart_.current();
           const std::string event = chartEvent(*view);
-          return sink.write(event.data(), event.size());
+          if (sink.write(event.data(), event.size())) handedOver = {true, view->version};
+          return false;
         },
-        [this](bool) { openStreams_.fetch_sub(1); });
+        [this](bool) {
+          if (!handedOver.stream) streams_.release();
+        });
   }
 
   PublishedChart& chart_;
+  EventStreams& streams_;
   const ServerLimits limits_;
-  std::atomic<int> openStreams_{0};
 };
 
 ChartServer::ChartServer(SocketHandle listener, PublishedChart& chart, ServerLimits limits)
-    : routes_(std::make_unique<Routes>(listener, chart, limits)) {
+    : streams_(std::make_unique<EventStreams>(chart, limits.eventStreams, limits.heartbeat)),
+      routes_(std::make_unique<Routes>(listener, chart, *streams_, limits)) {
   gate_ = std::make_unique<ConnectionGate>(
       listener, limits.gate, [this](Connection& connection) { return routes_->answer(connection); });
 }
 
 ChartServer::~ChartServer() {
-  routes_->stop();  // event streams end, so that the workers can
+  routes_->stop();  // the chart closes, so that the event streams end
   gate_.reset();
+  streams_.reset();
 }
 
 }  // namespace app::serve

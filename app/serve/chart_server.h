@@ -4,13 +4,15 @@
 //
 //   GET /            the page          GET /chart.png   the picture (ETag, 304)
 //   GET /chart.css   its style         GET /events      server-sent events, one per change
-//   GET /chart.js    its script        HEAD of each; any other method 405, any other path 404
+//   GET /chart.js    its script        GET /favicon.ico 204 (the page has no icon)
+// HEAD of each; any other method 405, any other path 404.
 #pragma once
 
 #include <atomic>
 #include <memory>
 
 #include "app/serve/connection_gate.h"
+#include "app/serve/event_streams.h"
 #include "app/serve/published_chart.h"
 
 namespace app::serve {
@@ -32,6 +34,7 @@ class ChartServer {
 
  private:
   class Routes;
+  std::unique_ptr<EventStreams> streams_;
   std::unique_ptr<Routes> routes_;
   std::unique_ptr<ConnectionGate> gate_;
 };

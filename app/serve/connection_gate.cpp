@@ -167,10 +167,11 @@ void ConnectionGate::workLoop() {
       connection = std::move(requests_.front());
       requests_.pop_front();
     }
-    const bool keep = handler_(connection);
+    const Next next = handler_(connection);
     std::lock_guard lock(mutex_);
     --busy_;
-    if (!keep || stopping_) {
+    if (next == Next::TakenOver) continue;
+    if (next == Next::Close || stopping_) {
       closeSocket(connection.socket);
       continue;
     }

@@ -21,7 +21,7 @@ struct GateLimits {
   size_t headBytes = 8192;                          // a longer request head gets 431
   std::chrono::milliseconds headTime{10000};        // from connect or the last answer to a head
   size_t connections = 768;                         // more are closed as they come
-  int workers = 72;                                 // threads that answer requests
+  int workers = 8;                                  // threads that answer requests
 };
 
 // A connection between requests: its socket and what it sent that is not answered yet.
@@ -34,9 +34,14 @@ struct Connection {
 
 class ConnectionGate {
  public:
-  // Answers the request whose head begins `connection.unanswered`, on a worker thread; returns
-  // true to keep the connection for another request, false to close it.
-  using Handler = std::function<bool(Connection& connection)>;
+  // What becomes of a connection once its request is answered.
+  enum class Next {
+    Wait,      // back to the gate for the next request
+    Close,     // closed
+    TakenOver, // someone else owns the socket now (an event stream)
+  };
+  // Answers the request whose head begins `connection.unanswered`, on a worker thread.
+  using Handler = std::function<Next(Connection& connection)>;
 
   // Takes the listening socket and starts the threads.
   ConnectionGate(SocketHandle listener, GateLimits limits, Handler handler);

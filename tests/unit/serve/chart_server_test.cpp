@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/serve/chart_page.h"
 #include "tests/support/temp_folder.h"
 
 namespace app::serve {
@@ -82,7 +83,7 @@ class ChartServerTest : public testing::Test {
     ServerLimits limits;
     limits.gate.headTime = 600ms;
     limits.gate.headBytes = 8192;
-    limits.gate.workers = 8;
+    limits.gate.workers = 2;  // fewer than the event streams: those must not hold a worker
     limits.eventStreams = 3;
     limits.heartbeat = 200ms;
     server_ = std::make_unique<ChartServer>(listener, chart_, limits);
@@ -126,6 +127,7 @@ TEST_F(ChartServerTest, EachRouteAnswersFromMemoryWithItsTypeAndTheSafetyHeaders
       {"GET /chart.png HTTP/1.1\r\nIf-None-Match: \"0\"\r\n", 200, "image/png"},
       {"HEAD /chart.png HTTP/1.1\r\n", 200, "Content-Type: image/png"},
       {"GET /missing HTTP/1.1\r\n", 404, "Content-Length: 0"},
+      {"GET /favicon.ico HTTP/1.1\r\n", 204, "HTTP/1.1 204"},
       {"POST / HTTP/1.1\r\nContent-Length: 0\r\n", 405, "Allow: GET, HEAD"},
       {"DELETE /chart.png HTTP/1.1\r\n", 405, "Allow: GET, HEAD"},
   };
@@ -253,6 +255,7 @@ TEST_F(ChartServerTest, EventStreamsFollowTheChartUpToTheirLimit) {
     EXPECT_TRUE(opening.has("event: chart\ndata: {\"etag\":\"\\\"" + firstTag.substr(1, 16)));
   }
   EXPECT_EQ(exchange(request, 1000ms).status(), 503) << "a fourth stream";
+  EXPECT_EQ(get("/chart.css").status(), 200) << "open streams hold no worker";
 
   // Quiet streams get comments; a change reaches every stream, and clears the error line.
   EXPECT_TRUE(receive(streams[0], 1000ms, ": still here").has(": still here"));
@@ -292,6 +295,21 @@ TEST(PublishedChartTest, AnUnchangedPictureKeepsItsTagAndVersion) {
   EXPECT_GT(chart.current()->version, first->version);
   chart.publishPicture(2, 2, kSecondPicture, {"b"});
   EXPECT_NE(chart.current()->etag, first->etag);
+}
+
+TEST(ChartPageTest, TextsAreEscapedAndAPageBeforeThePictureHasNoPictureAddress) {
+  ChartView view;
+  view.title = "T<\x01>";
+  view.texts = {"Latest spot: <K1&B\"C> at 12:00:00"};
+  const std::string page = chartPage(view);
+  EXPECT_NE(page.find("<title>T&lt;?&gt;</title>"), std::string::npos);
+  EXPECT_NE(page.find("<p>Latest spot: &lt;K1&amp;B&quot;C&gt; at 12:00:00</p>"), std::string::npos);
+  EXPECT_EQ(page.find("src="), page.find("src=\"/chart.js\"")) << "only the script has an address";
+  view.etag = "\"0123456789abcdef\"";
+  EXPECT_NE(chartPage(view).find("<img id=\"chart\" src=\"/chart.png?v=0123456789abcdef\""), std::string::npos);
+  EXPECT_EQ(chartEvent(view),
+            "event: chart\ndata: {\"etag\":\"\\\"0123456789abcdef\\\"\",\"title\":\"T<?>\",\"error\":\"\","
+            "\"texts\":[\"Latest spot: <K1&B\\\"C> at 12:00:00\"]}\n\n");
 }
 
 TEST(OpenListenerTest, AnAddressInUseOrNotOwnedIsRefusedWithAReason) {

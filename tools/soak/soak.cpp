@@ -7,19 +7,26 @@
 // second, cuts the file short after a third of the time and replaces it after two thirds (each
 // time once the feed has read what was there); FEED (ferlang-feed --keep-hours 1) follows it
 // into spots.log; PLOTTER (ferlang --folder FOLDER) shows spots.log in its window on $DISPLAY;
-// a client reads spots.log whole every 20 ms and checks every read. The decodes' clock runs
+// a client reads spots.log whole every 20 ms and checks every read; the plotter also serves its
+// chart (--serve), which a web client asks for every 250 ms while an event stream stays open
+// to it. The decodes' clock runs
 // three minutes a second, ending about now, so records leave the hour kept all the while and
 // the feed rewrites the spot log every minute.
 //
 // At the end the feed is stopped, run once more with --once (it continues where it stopped and
 // drops what left the window) and its spot log compared with one conversion of everything the
 // writer wrote. Prints the figures; the exit status is 1 when a record was lost or doubled, a
-// read was torn, an error dialog appeared (it is answered Yes and counted) or a process's
-// resident memory grew by more than 5 MB; 2 for a bad command line or a part that cannot run.
+// read was torn, an error dialog appeared (it is answered Yes and counted), a request to the
+// web view failed or its event stream ended, or a process's resident memory grew by more than
+// 5 MB; 2 for a bad command line or a part that cannot run.
 #include <X11/keysym.h>
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -269,6 +276,118 @@ class SpotLogClient {
   std::thread thread_;
 };
 
+// Asks the plotter's web view for its picture every 250 ms, as a page left open does (with the
+// last picture's tag, so that an unchanged one comes as 304), and keeps one event stream open.
+class WebClient {
+ public:
+  explicit WebClient(int port) : port_(port) {
+    thread_ = std::thread([this] { askForPictures(); });
+    events_ = std::thread([this] { followEvents(); });
+  }
+  ~WebClient() { stop(); }
+  void stop() {
+    done_.store(true);
+    if (thread_.joinable()) thread_.join();
+    if (events_.joinable()) events_.join();
+  }
+  long fetches() const { return fetches_.load(); }
+  long pictures() const { return pictures_.load(); }
+  long failures() const { return failures_.load(); }
+  long events() const { return eventCount_.load(); }
+  bool streamEnded() const { return streamEnded_.load(); }
+
+  // A port that no one listens on now, for the plotter's --serve.
+  static int freePort() {
+    const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address = loopback(0);
+    socklen_t length = sizeof address;
+    bind(socket, reinterpret_cast<sockaddr*>(&address), length);
+    getsockname(socket, reinterpret_cast<sockaddr*>(&address), &length);
+    close(socket);
+    return ntohs(address.sin_port);
+  }
+
+ private:
+  static sockaddr_in loopback(int port) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return address;
+  }
+
+  // A connection with `request` sent; -1 when the plotter does not answer.
+  int ask(const std::string& request) const {
+    const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
+    const sockaddr_in address = loopback(port_);
+    if (connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        send(socket, request.data(), request.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(request.size())) {
+      close(socket);
+      return -1;
+    }
+    return socket;
+  }
+
+  void askForPictures() {
+    std::string tag;
+    while (!done_.load()) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(250));
+      const std::string condition = tag.empty() ? "" : "If-None-Match: " + tag + "\r\n";
+      const int socket =
+          ask("GET /chart.png HTTP/1.1\r\nHost: a\r\nConnection: close\r\n" + condition + "\r\n");
+      std::string reply;
+      char buffer[65536];
+      for (ssize_t got; socket >= 0 && (got = recv(socket, buffer, sizeof buffer, 0)) > 0;) {
+        reply.append(buffer, static_cast<size_t>(got));
+      }
+      if (socket >= 0) close(socket);
+      fetches_.fetch_add(1);
+      const size_t tagAt = reply.find("ETag: ");
+      const size_t body = reply.find("\r\n\r\n");
+      if (reply.rfind("HTTP/1.1 304", 0) == 0) continue;
+      if (reply.rfind("HTTP/1.1 200", 0) == 0 && tagAt != std::string::npos &&
+          body != std::string::npos && reply.compare(body + 4, 4, "\x89PNG") == 0) {
+        tag = reply.substr(tagAt + 6, reply.find("\r\n", tagAt) - tagAt - 6);
+        pictures_.fetch_add(1);
+        continue;
+      }
+      // Before the first picture the plotter may still be starting (nothing listens, or 503).
+      if (pictures_.load() > 0) failures_.fetch_add(1);
+    }
+  }
+
+  void followEvents() {
+    int socket = -1;
+    while (!done_.load() && socket < 0) {
+      socket = ask("GET /events HTTP/1.1\r\nHost: a\r\n\r\n");
+      if (socket < 0) std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+    std::string tail;
+    char buffer[65536];
+    while (!done_.load()) {
+      pollfd entry{socket, POLLIN, 0};
+      if (poll(&entry, 1, 200) != 1) continue;
+      const ssize_t got = recv(socket, buffer, sizeof buffer, 0);
+      if (got <= 0) {
+        streamEnded_.store(true);
+        break;
+      }
+      tail.append(buffer, static_cast<size_t>(got));
+      for (size_t at; (at = tail.find("event: chart")) != std::string::npos;) {
+        eventCount_.fetch_add(1);
+        tail.erase(0, at + 12);
+      }
+      if (tail.size() > 64) tail.erase(0, tail.size() - 64);
+    }
+    if (socket >= 0) close(socket);
+  }
+
+  int port_;
+  std::atomic<bool> done_{false}, streamEnded_{false};
+  std::atomic<long> fetches_{0}, pictures_{0}, failures_{0}, eventCount_{0};
+  std::thread thread_, events_;
+};
+
 // Finds the plotter's error dialogs, answers them Yes and counts them.
 class DialogWatcher {
  public:
@@ -359,13 +478,16 @@ int main(int argc, char** argv) {
   for (int wait = 0; wait < 200 && !fs::exists(spotLog); ++wait) {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
-  const pid_t plotter = spawn({plotterProgram, "--folder", folder}, folder / "plotter.out");
+  const int webPort = WebClient::freePort();
+  const pid_t plotter = spawn({plotterProgram, "--folder", folder, "--serve", std::to_string(webPort)},
+                              folder / "plotter.out");
   if (feed == 0 || plotter == 0) {
     std::fprintf(stderr, "soak: cannot start %s or %s\n", feedProgram.c_str(),
                  plotterProgram.c_str());
     return 2;
   }
   SpotLogClient client(spotLog);
+  WebClient web(webPort);
   DialogWatcher dialogs;
   if (!dialogs.watching()) {
     std::fprintf(stderr, "soak: no display to watch the plotter's dialogs on\n");
@@ -401,6 +523,7 @@ int main(int argc, char** argv) {
   // The plotter keeps drawing until the client and the dialog watcher are done.
   std::this_thread::sleep_for(std::chrono::seconds(11));
   client.stop();
+  web.stop();
   dialogs.stop();
   closePlotter(plotter);
 
@@ -452,6 +575,10 @@ int main(int argc, char** argv) {
   if (client.tornReads() > 0)
     std::printf("soak: the end of the first torn read:\n%s\n", client.firstTorn().c_str());
   std::printf("soak: %zu error dialogs\n", dialogs.dialogs().size());
+  std::printf("soak: the web view answered %ld requests for the picture, %ld new pictures among "
+              "them, %ld failed; %ld change events, the stream %s\n",
+              web.fetches(), web.pictures(), web.failures(), web.events(),
+              web.streamEnded() ? "ENDED" : "stayed open");
   std::printf("soak: resident memory: feed %ld -> %ld kB, plotter %ld -> %ld kB\n",
               feedMemory.startKb, feedMemory.endKb, plotterMemory.startKb, plotterMemory.endKb);
   std::printf("soak: feed exit status %d (SIGTERM), %d (--once), reference %d\n", feedStatus,
@@ -459,6 +586,8 @@ int main(int argc, char** argv) {
 
   const bool good = caughtUp && finalLines == expected && lost == 0 && doubled == 0 &&
                     client.tornReads() == 0 && dialogs.dialogs().empty() && feedStatus == 0 &&
+                    web.pictures() > 0 && web.failures() == 0 && web.events() > 0 &&
+                    !web.streamEnded() &&
                     lastStatus == 0 && referenceStatus == 0 &&
                     feedMemory.growthKb() <= memoryGrowthLimitKb &&
                     plotterMemory.growthKb() <= memoryGrowthLimitKb;

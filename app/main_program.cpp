@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "app/chart_frame.h"
+#include "app/refresh_resume.h"
 #include "app/spot_log.h"
 #include "app/text_helpers.h"
 #include "runtime/core/delay.h"
@@ -118,13 +119,18 @@ void watchRedraws(RedrawWatcher watcher) { redrawWatcher = watcher; }
 
 void countPassAndRedraw(rt::Steps& steps, PlotterState& s) {
   steps(142, [&] { ++s.cycleCount; });
-  if (steps.when(143, [&] { return s.cycleCount == 100; })) {
+  // A redraw that can take up where the last one ended skips the settings, the frame and the
+  // records already drawn: they would paint the same pixels again (refresh_resume.h).
+  const bool takenUp = s.cycleCount == 100 && refreshResume().takeUp(steps, s);
+  if (steps.when(143, [&] { return s.cycleCount == 100 && !takenUp; })) {
     readSettings(steps, s);
     drawChartFrame(steps, s);
   }
   if (steps.when(240, [&] { return s.cycleCount == 100; })) {
     steps(241, [&] { s.cycleCount = 0; });
-    rereadSpotLog(steps, s);
+    if (!takenUp) openSpotLog(steps, s);
+    plotRecords(steps, s);
+    refreshResume().noteEnd(s);
   }
 }
 

@@ -106,6 +106,11 @@ void plotSpot(rt::Steps& steps, PlotterState& s) {
 }  // namespace
 
 void rereadSpotLog(rt::Steps& steps, PlotterState& s) {
+  openSpotLog(steps, s);
+  plotRecords(steps, s);
+}
+
+void openSpotLog(rt::Steps& steps, PlotterState& s) {
   steps(242, [&] { rt::assignString(s.otherCalls, text("")); });
   steps(243, [&] {
     rt::openFile(*s.logFileName, rt::OpenMode::Input, rt::OpenAccess::NotGiven, rt::OpenLock::NotGiven,
@@ -115,6 +120,9 @@ void rereadSpotLog(rt::Steps& steps, PlotterState& s) {
     rt::inputStringField(kLogFile, s.unusedField);
     rt::endInputList();
   });
+}
+
+void plotRecords(rt::Steps& steps, PlotterState& s) {
   while (steps.when(246, [] { return rt::atEndOfFile(kLogFile) == 0; })) {
     steps(248, [&] { readRecord(s); });
     showLatestSpot(steps, s);

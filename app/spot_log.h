@@ -14,4 +14,9 @@ namespace app {
 // File 1 stays open; the main loop closes it. ProgramThread.
 void rereadSpotLog(rt::Steps& steps, PlotterState& s);
 
+// Its two halves: the list of other calls emptied, the log opened and its heading read (lines
+// 242 to 244); then every record from where file 1 stands to its end (lines 246 to 285).
+void openSpotLog(rt::Steps& steps, PlotterState& s);
+void plotRecords(rt::Steps& steps, PlotterState& s);
+
 }  // namespace app

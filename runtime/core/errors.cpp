@@ -18,6 +18,12 @@ uint32_t errorLine = 0;
 
 namespace {
 
+uint64_t reportedCount = 0;
+
+}  // namespace
+
+namespace {
+
 constexpr std::array<std::pair<uint32_t, std::string_view>, 68> kMessages{{
     {1, "NEXT without FOR"},
     {2, "Syntax error"},
@@ -169,7 +175,10 @@ void StatementCheckpoint(int32_t line) {
   // Timed-event and key traps would be dispatched here; this system registers none.
 }
 
+uint64_t errorsReported() { return reportedCount; }
+
 void reportError() {
+  ++reportedCount;
   uint32_t number = pendingError.load(std::memory_order_relaxed);
   std::string caption = errorCaption(number);
   std::string text = errorText(number, errorLine);

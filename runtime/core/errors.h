@@ -41,6 +41,9 @@ void StatementCheckpoint(int32_t line);
 // Shows the dialog for pendingError; called only by the checkpoint. "No" ends the program.
 void reportError();
 
+// How many errors have been reported (dialogs shown) since the start. ProgramThread.
+uint64_t errorsReported();
+
 // The message for a numbered error, or "Unprintable error".
 std::string_view errorMessage(uint32_t number);
 

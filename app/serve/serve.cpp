@@ -151,7 +151,7 @@ void runServe(const ServeRequest& request, int argc, char** argv) {
   static ErrorsGoToThePage errorsGoToThePage(&rt::platformMessageBox());
   rt::setMessageBoxPresenter(&errorsGoToThePage);
   watchRedraws(publishRedraw);
-  rt::runtimeMain(argc, argv, mainProgram, request.folder);
+  rt::runtimeMainOnDisplay(argc, argv, mainProgram, request.folder);
 }
 
 }  // namespace app

@@ -70,6 +70,10 @@ void runtimeMain(int argc, char** argv, MainProgram mainProgram, const std::stri
   // Without a display nothing is started: one line on standard error and status 1.
   const std::string problem = displayProblem(argc, argv);
   if (!problem.empty()) endProcessWithError(problem);
+  runtimeMainOnDisplay(argc, argv, mainProgram, folder);
+}
+
+void runtimeMainOnDisplay(int argc, char** argv, MainProgram mainProgram, const std::string& folder) {
   prepareWindowLibrary();
   enterWorkingFolder(folder);
   prepareRuntime();

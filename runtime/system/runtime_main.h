@@ -20,6 +20,12 @@ using MainProgram = void (*)();
 [[noreturn]] void runtimeMain(int argc, char** argv, MainProgram mainProgram,
                               const std::string& folder = {});
 
+// runtimeMain for a caller that has already found the display reachable (displayProblem was
+// empty) and chose the window on that ground: the display is not asked a second time, as a
+// second answer could differ.
+[[noreturn]] void runtimeMainOnDisplay(int argc, char** argv, MainProgram mainProgram,
+                                       const std::string& folder = {});
+
 // Makes `folder` the current directory, or the program's own folder when `folder` is empty;
 // ends the process with status 1 and one line on standard error when it cannot. Start-up.
 void enterWorkingFolder(const std::string& folder);

@@ -245,7 +245,9 @@ TEST_F(BrowserTest, ThePageShowsTheSnapshotAndTakesInAnAppendedSpotWithoutLoadin
     status = e2e::httpGet(port, "/chart.png").status;
     if (status != 200) std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
-  ASSERT_EQ(status, 200);
+  ASSERT_EQ(status, 200) << "port " << port << "; the server "
+                         << (e2e::isRunning(server) ? "runs" : "has ended") << " and said: "
+                         << readFile(work.folder() + "/serve.err");
 
   BrowserView browser(work.folder() + "/browser");
   ASSERT_EQ(browser.started(), "ok");

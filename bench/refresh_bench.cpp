@@ -16,6 +16,7 @@
 #include "app/chart_frame.h"
 #include "app/plotter_state.h"
 #include "app/spot_log.h"
+#include "bench/corpus.h"
 #include "runtime/core/statement.h"
 #include "runtime/core/string_engine.h"
 #include "runtime/files/file_open.h"
@@ -26,15 +27,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-std::vector<std::string> corpusRecords() {
-  std::ifstream corpus(FERLANG_CORPUS_FILE, std::ios::binary);
-  std::string line;
-  std::vector<std::string> records;
-  std::getline(corpus, line);  // heading
-  while (std::getline(corpus, line)) records.push_back(line + "\n");
-  return records;
-}
 
 // A folder holding Ferlang.SET and a log of `count` records; it becomes the current directory.
 void prepareFolder(int64_t count) {

@@ -25,6 +25,7 @@
 #include "app/plotter_state.h"
 #include "app/refresh_resume.h"
 #include "app/spot_log.h"
+#include "bench/corpus.h"
 #include "runtime/core/statement.h"
 #include "runtime/core/string_engine.h"
 #include "runtime/files/file_open.h"
@@ -40,15 +41,6 @@ using Clock = std::chrono::steady_clock;
 
 double millisecondsSince(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-std::vector<std::string> corpusRecords() {
-  std::ifstream corpus(FERLANG_CORPUS_FILE, std::ios::binary);
-  std::string line;
-  std::vector<std::string> records;
-  std::getline(corpus, line);  // heading
-  while (std::getline(corpus, line)) records.push_back(line + "\n");
-  return records;
 }
 
 void appendRecords(int64_t first, int64_t count) {

@@ -203,6 +203,19 @@ class WinePlotterTest : public e2e::X11Test {
     x11driver::clickAt(display, window, (items[index].first + items[index].second) / 2, client.top / 2);
   }
 
+  // The demo log and its settings beside both programs, and the Linux build's picture of it in
+  // its folder's chart.png.
+  void snapshotTheDemoLog(const e2e::TempProgram& linuxProgram) {
+    for (const std::string& folder : {program.folder(), linuxProgram.folder()}) {
+      for (const char* asset : {"Ferlang.SET", "wspr-demo.log"}) {
+        std::filesystem::copy_file(std::string(FERLANG_ASSETS) + "/" + asset, folder + "/" + asset);
+      }
+    }
+    e2e::FinishedRun linuxRun = e2e::runWithDisplay(linuxProgram.path(), linuxProgram.folder(), nullptr,
+                                                    20000, {"--snapshot", "chart.png"});
+    ASSERT_EQ(linuxRun.status, 0) << linuxRun.standardError;
+  }
+
   static bool wineReady;
   e2e::TempProgram program{FERLANG_WINDOWS_EXE};
   ClientPicture client;
@@ -253,14 +266,7 @@ TEST_F(WinePlotterTest, TwoSpotLogDrawsTheSameChartAsTheLinuxBuildPixelForPixel)
 // The demo log's chart drawn without a window by both builds: every pixel the same.
 TEST_F(WinePlotterTest, TheDemoLogSnapshotIsTheLinuxBuildsPixelForPixel) {
   e2e::TempProgram linuxProgram{FERLANG_BINARY};
-  for (const std::string& folder : {program.folder(), linuxProgram.folder()}) {
-    for (const char* asset : {"Ferlang.SET", "wspr-demo.log"}) {
-      std::filesystem::copy_file(std::string(FERLANG_ASSETS) + "/" + asset, folder + "/" + asset);
-    }
-  }
-  e2e::FinishedRun linuxRun =
-      e2e::runWithDisplay(linuxProgram.path(), linuxProgram.folder(), nullptr, 20000, {"--snapshot", "chart.png"});
-  ASSERT_EQ(linuxRun.status, 0) << linuxRun.standardError;
+  ASSERT_NO_FATAL_FAILURE(snapshotTheDemoLog(linuxProgram));
   pid = e2e::startUnderWine(program.path(), program.folder(), {"--snapshot", "chart.png"});
   EXPECT_EQ(e2e::waitForExit(pid, 60000), 0);
   pid = 0;
@@ -281,14 +287,7 @@ TEST_F(WinePlotterTest, TheDemoLogSnapshotIsTheLinuxBuildsPixelForPixel) {
 // build's picture of the same log, pixel for pixel.
 TEST_F(WinePlotterTest, TheWebViewServesTheLinuxBuildsPicture) {
   e2e::TempProgram linuxProgram{FERLANG_BINARY};
-  for (const std::string& folder : {program.folder(), linuxProgram.folder()}) {
-    for (const char* asset : {"Ferlang.SET", "wspr-demo.log"}) {
-      std::filesystem::copy_file(std::string(FERLANG_ASSETS) + "/" + asset, folder + "/" + asset);
-    }
-  }
-  e2e::FinishedRun linuxRun =
-      e2e::runWithDisplay(linuxProgram.path(), linuxProgram.folder(), nullptr, 20000, {"--snapshot", "chart.png"});
-  ASSERT_EQ(linuxRun.status, 0) << linuxRun.standardError;
+  ASSERT_NO_FATAL_FAILURE(snapshotTheDemoLog(linuxProgram));
 
   ASSERT_TRUE(waitForNoPlotterWindow());
   const int port = e2e::freeLoopbackPort();

@@ -71,9 +71,11 @@ class ChangingStation {
       return "replaced";
     }
     if (kind < 78) {
+      // A byte 26 ends the reading of the file where it stands.
       const char* bad[] = {"K1ABC,1,12:00:00,FN42,xx,1\r\n", "K1ABC,1\r\n", "\r\n", "G4WSP,,,,,\r\n",
-                           "W3CCC,1,99:99:99,FN42,-5,1\r\n", "W3CCC,1,12:00:00,FN42,-60,1\r\n"};
-      return append(bad[pick(0, 5)]), "odd record";
+                           "W3CCC,1,99:99:99,FN42,-5,1\r\n", "W3CCC,1,12:00:00,FN42,-60,1\r\n",
+                           "K1ABC,1,12:00:00,FN42,-7,1\x1a\r\n"};
+      return append(bad[pick(0, 6)]), "odd record";
     }
     if (kind < 85) {
       write("Ferlang.SET", settings(logName_));
@@ -154,6 +156,7 @@ class RefreshResumeTest : public rt::testing::RuntimeTest {
   // `steps` changes with a refresh after each, from the same start, as the plotter draws them.
   std::vector<Outcome> run(uint32_t seed, int changes, bool resuming) {
     rt::closeAllFiles();
+    fs::current_path(previous_);  // Windows removes no folder that is the current one
     fs::remove_all(folder_);
     fs::create_directories(folder_);
     fs::current_path(folder_);

@@ -4,7 +4,6 @@
 #include <optional>
 #include <string_view>
 
-#include "app/text_helpers.h"
 #include "runtime/core/errors.h"
 #include "runtime/core/statement.h"
 #include "runtime/files/file_open.h"

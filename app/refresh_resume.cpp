@@ -39,19 +39,17 @@ std::string textOf(const rt::RtString* text) {
   return text == nullptr ? std::string() : std::string(text->view());
 }
 
+bool openForReading(rt::NativeFile& file, const std::string& name) {
+  return file.open(name, true, false, rt::NativeCreation::OpenExisting) == rt::FileStatus::Ok;
+}
+
 // The settings file's bytes, or nothing when it cannot be read whole.
 std::optional<std::string> settingsBytes() {
   rt::NativeFile file;
-  if (file.open("Ferlang.SET", true, false, rt::NativeCreation::OpenExisting) != rt::FileStatus::Ok) {
-    return std::nullopt;
-  }
+  if (!openForReading(file, "Ferlang.SET")) return std::nullopt;
   const int64_t size = file.size();
   if (size < 0 || size > kLargestSettings) return std::nullopt;
   return readAt(file, 0, size);
-}
-
-bool openLog(rt::NativeFile& file, const std::string& name) {
-  return file.open(name, true, false, rt::NativeCreation::OpenExisting) == rt::FileStatus::Ok;
 }
 
 }  // namespace
@@ -78,17 +76,23 @@ bool RefreshResume::mayTakeUp(const PlotterState& s) {
   const std::optional<std::string> settings = settingsBytes();
   if (!settings || *settings != settings_) return false;
   rt::NativeFile file;
-  if (!openLog(file, logName_) || file.id() != file_ || file.size() < end_) return false;
+  if (!openForReading(file, logName_) || file.id() != file_ || file.size() < end_) return false;
   if (tailPrint(file) != tail_) return false;
   const size_t chunks = chunkPrints_.size();
   if (chunks == 0) return true;
-  // The first chunk and the last two always, then others in turn as the budget allows.
+  // Every chunk when the budget allows; else the first and the last two, then others in turn.
   int64_t budget = kCompareBudget;
-  for (const size_t index : {size_t{0}, chunks - 1, chunks >= 2 ? chunks - 2 : 0}) {
+  if (static_cast<int64_t>(chunks) * kChunk <= budget) {
+    for (size_t index = 0; index < chunks; ++index) {
+      if (!checkChunk(file, index)) return false;
+    }
+    return true;
+  }
+  for (const size_t index : {size_t{0}, chunks - 1, chunks - 2}) {
     if (!checkChunk(file, index)) return false;
     budget -= kChunk;
   }
-  for (size_t compared = 0; budget > 0 && compared < chunks; ++compared, budget -= kChunk) {
+  for (; budget > 0; budget -= kChunk) {
     nextInTurn_ = (nextInTurn_ + 1) % chunks;
     if (!checkChunk(file, nextInTurn_)) return false;
   }
@@ -127,7 +131,7 @@ void RefreshResume::noteEnd(const PlotterState& s) {
   const std::string name = textOf(s.logFileName);
   // The loop also ends at a byte 26 before the end of the file, and a full refresh stops there
   // every time; so only an end at the file's last byte, a line end, can be taken up from.
-  if (!place || !settings || place->position <= 0 || !openLog(file, name) ||
+  if (!place || !settings || place->position <= 0 || !openForReading(file, name) ||
       file.id() != place->file || file.size() != place->position) {
     return;
   }

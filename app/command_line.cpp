@@ -141,6 +141,11 @@ std::string usageText() {
          "Escape ends the program; the menu opens the settings file and the help text.\n";
 }
 
-std::string versionText() { return std::string("ferlang ") + FERLANG_VERSION + "\n"; }
+std::string versionText() {
+  return std::string("ferlang ") + FERLANG_VERSION +
+         "\n"
+         "Copyright (c) 2026 the Ferlang developers\n"
+         "Released under the MIT licence: free to use, change and pass on, with no warranty.\n";
+}
 
 }  // namespace app

@@ -36,7 +36,8 @@ CommandLine parseCommandLine(int argc, char** argv);
 // line to show.
 std::string folderProblem(const std::string& folder);
 
-// The text of --help and of --version, each ending in a newline.
+// The text of --help and of --version (the version, then the copyright and licence), each
+// ending in a newline.
 std::string usageText();
 std::string versionText();
 

@@ -138,8 +138,11 @@ TEST(CommandLineTest, HelpNamesEveryOptionAndTheVersionItsNumber) {
   for (const char* option : {"--folder", "--snapshot", "--every", "--serve", "--help", "--version", "Ferlang.SET"}) {
     EXPECT_NE(usage.find(option), std::string::npos) << option;
   }
-  EXPECT_EQ(versionText().rfind("ferlang ", 0), 0u);
-  EXPECT_EQ(versionText().back(), '\n');
+  const std::string version = versionText();
+  EXPECT_EQ(version.rfind(std::string("ferlang ") + FERLANG_VERSION + "\n", 0), 0u) << version;
+  EXPECT_NE(version.find("the Ferlang developers"), std::string::npos) << version;
+  EXPECT_NE(version.find("MIT licence"), std::string::npos) << version;
+  EXPECT_EQ(version.back(), '\n');
 }
 
 }  // namespace

@@ -31,7 +31,7 @@ struct BenchLog {
   }
 };
 
-// Writes the real corpus's records, repeated until the log holds kRecords of them, to a
+// Writes the demo log's records, repeated until the log holds kRecords of them, to a
 // temporary folder.
 bool writeBenchLog(BenchLog& log) {
   std::ifstream corpus(FERLANG_CORPUS_FILE, std::ios::binary);

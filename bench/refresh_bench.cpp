@@ -34,7 +34,7 @@ void prepareFolder(int64_t count) {
   fs::path folder = fs::temp_directory_path() / ("ferlang-refresh-" + std::to_string(getpid()));
   fs::create_directories(folder);
   fs::current_path(folder);
-  std::ofstream("Ferlang.SET") << "spots.log\nAC2ZR\nKD6RF\nK1BZ\nKN8DMK\nWD4LHT\nND8I\n";
+  std::ofstream("Ferlang.SET") << "spots.log\nDK7QX\nG4WNT\nSM5XPA\nEA5HQO\nW3RJD\nOH2LRT\n";
   std::ofstream log("spots.log", std::ios::binary);
   log << "Spots\n";
   for (int64_t i = 0; i < count; ++i) log << records[static_cast<size_t>(i) % records.size()];

@@ -142,7 +142,7 @@ TEST_F(CommandLineTest, ServeWithoutADisplayShowsErrorsOnThePageAndThenTheChart)
   e2e::FinishedRun snapshotRun = run({"--folder", settings, "--snapshot", settings + "/expected.png"});
   ASSERT_EQ(snapshotRun.status, 1) << "no log yet";
   std::ofstream(settings + "/Ferlang.SET", std::ios::binary)
-      << "wspr-demo.log\r\nAC2ZR\r\nKD6RF\r\nK1BZ\r\nKN8DMK\r\nWD4LHT\r\nND8I\r\n";
+      << "wspr-demo.log\r\nDK7QX\r\nG4WNT\r\nSM5XPA\r\nEA5HQO\r\nW3RJD\r\nOH2LRT\r\n";
   const int port = e2e::freeLoopbackPort();
   pid = e2e::startProgram("/usr/bin/env", "/tmp",
                           {"-u", "DISPLAY", program.path(), "--folder", settings, "--serve", std::to_string(port)});

@@ -19,8 +19,8 @@ TEST(SettingsFile, FieldsFollowThePlottersRules) {
     std::string bytes;
     SettingsFields fields;
   } cases[] = {
-      {"wspr.log\r\nAC2ZR\r\nKD6RF\r\nK1BZ\r\nKN8DMK\r\nWD4LHT\r\nND8I\r\n",
-       {"wspr.log", "AC2ZR", "KD6RF", "K1BZ", "KN8DMK", "WD4LHT", "ND8I"}},
+      {"wspr.log\r\nDK7QX\r\nG4WNT\r\nSM5XPA\r\nEA5HQO\r\nW3RJD\r\nOH2LRT\r\n",
+       {"wspr.log", "DK7QX", "G4WNT", "SM5XPA", "EA5HQO", "W3RJD", "OH2LRT"}},
       // Commas separate too; blanks before a field go, trailing blanks of an unquoted one too.
       {"log,  A1A ,\tB2B\t,C3C\nD4D\nE5E,F6F", {"log", "A1A", "B2B", "C3C", "D4D", "E5E", "F6F"}},
       // Quoted: commas and blanks are data, what follows the closing quote is dropped.
@@ -32,7 +32,7 @@ TEST(SettingsFile, FieldsFollowThePlottersRules) {
       {"log\nA1A\x1a\nB2B\n", {"log", "A1A", "", "", "", "", ""}},
       {"", {"", "", "", "", "", "", ""}},
       // Letter case is kept.
-      {"log\nk1bz\nK1BZ", {"log", "k1bz", "K1BZ", "", "", "", ""}},
+      {"log\nsm5xpa\nSM5XPA", {"log", "sm5xpa", "SM5XPA", "", "", "", ""}},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(readSettingsFields(c.bytes), c.fields) << c.bytes;
@@ -42,20 +42,20 @@ TEST(SettingsFile, FieldsFollowThePlottersRules) {
 TEST(WatchedCalls, MatchExactlyAndFollowEditsOfTheFile) {
   TempFolder folder;
   const std::string path = folder.file("Ferlang.SET");
-  writeFile(path, "wspr.log\r\nAC2ZR\r\nKD6RF\r\n\r\nKN8DMK\r\nWD4LHT\r\nND8I\r\n");
+  writeFile(path, "wspr.log\r\nDK7QX\r\nG4WNT\r\n\r\nEA5HQO\r\nW3RJD\r\nOH2LRT\r\n");
   WatchedCalls calls(path);
   ASSERT_TRUE(calls.refresh());
-  EXPECT_TRUE(calls.watches("AC2ZR"));
-  EXPECT_TRUE(calls.watches("ND8I"));
-  EXPECT_FALSE(calls.watches("ac2zr"));    // letter case counts
-  EXPECT_FALSE(calls.watches("AC2ZR/P"));  // whole text only
-  EXPECT_FALSE(calls.watches("AC2Z"));
+  EXPECT_TRUE(calls.watches("DK7QX"));
+  EXPECT_TRUE(calls.watches("OH2LRT"));
+  EXPECT_FALSE(calls.watches("dk7qx"));    // letter case counts
+  EXPECT_FALSE(calls.watches("DK7QX/P"));  // whole text only
+  EXPECT_FALSE(calls.watches("DK7Q"));
   EXPECT_FALSE(calls.watches(""));         // an empty watched call matches nothing
   EXPECT_FALSE(calls.watches("wspr.log")); // the first field is the log's name
   writeFile(path, "wspr.log\r\nK1ABC\r\n");
   ASSERT_TRUE(calls.refresh());
   EXPECT_TRUE(calls.watches("K1ABC"));
-  EXPECT_FALSE(calls.watches("AC2ZR"));
+  EXPECT_FALSE(calls.watches("DK7QX"));
   // A file that cannot be read keeps the calls read before.
   std::filesystem::remove(path);
   EXPECT_FALSE(calls.refresh());

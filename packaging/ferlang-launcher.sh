@@ -53,11 +53,10 @@ copy_sample() {
   rm -f -- "$temporary"
 }
 
-# The demo log (and the notice its licence asks to travel with it) comes with the sample
-# settings only: a user who wrote their own settings does not need them.
+# The demo log comes with the sample settings only: a user who wrote their own settings does
+# not need it.
 if ! user_has "Ferlang.SET"; then
   copy_sample "wspr-demo.log"
-  copy_sample "NOTICE-wspr-demo.txt"
   copy_sample "Ferlang.SET"
 fi
 copy_sample "Ferlang Help.txt"

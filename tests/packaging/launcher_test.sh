@@ -28,7 +28,7 @@ printf '%s\n' "$@" >"$RECORD"
 exit "${STATUS:-0}"
 STAND_IN
 chmod +x "$prefix/bin/ferlang" "$prefix/lib/ferlang/ferlang"
-samples=("Ferlang.SET" "Ferlang Help.txt" "wspr-demo.log" "NOTICE-wspr-demo.txt")
+samples=("Ferlang.SET" "Ferlang Help.txt" "wspr-demo.log")
 for name in "${samples[@]}"; do printf 'sample %s\r\n' "$name" >"$prefix/share/ferlang/$name"; done
 
 export RECORD=$work/record
@@ -67,18 +67,22 @@ check "first start: no temporary file left" no_temporaries "$folder"
 STATUS=3 start "$home" -
 check "the plotter's status comes back" [ "$status" -eq 3 ]
 
-# A second start replaces nothing: the edited settings stay; a deleted help text comes back;
-# a deleted demo log is not brought back beside the user's own settings.
+# A second start replaces nothing: the edited settings and help text stay; a deleted demo log
+# is not brought back beside the user's own settings. A third start brings back a deleted help
+# text.
 printf 'my.log\r\nK1ABC\r\n' >"$folder/Ferlang.SET"
 cp "$folder/Ferlang.SET" "$work/edited"
-printf 'my own notes' >"$folder/NOTICE-wspr-demo.txt"
-rm "$folder/Ferlang Help.txt" "$folder/wspr-demo.log"
+printf 'my own notes' >"$folder/Ferlang Help.txt"
+rm "$folder/wspr-demo.log"
 start "$home" -
 check "second start: status 0" [ "$status" -eq 0 ]
 check "second start: edited Ferlang.SET kept" cmp -s "$work/edited" "$folder/Ferlang.SET"
-check "second start: the user's file kept" [ "$(cat "$folder/NOTICE-wspr-demo.txt")" = "my own notes" ]
-check "second start: help text copied again" same_as_sample "$folder" "Ferlang Help.txt"
+check "second start: the user's file kept" [ "$(cat "$folder/Ferlang Help.txt")" = "my own notes" ]
 check "second start: no demo log beside the user's settings" [ ! -e "$folder/wspr-demo.log" ]
+rm "$folder/Ferlang Help.txt"
+start "$home" -
+check "third start: help text copied again" same_as_sample "$folder" "Ferlang Help.txt"
+check "third start: no demo log beside the user's settings" [ ! -e "$folder/wspr-demo.log" ]
 
 # The plotter finds settings in any letter case, so a lower-case file counts as the user's.
 home=$work/home2

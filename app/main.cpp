@@ -1,19 +1,21 @@
 // Ferlang: the runtime owns the process and runs the spot plotter on ProgramThread. The
 // command line may instead ask for a picture without a window, the web view, the usage or the
 // version.
-#include <cstdio>
 #include <string>
 
 #include "app/command_line.h"
 #include "app/main_program.h"
 #include "app/serve/serve.h"
 #include "app/snapshot/snapshot.h"
+#include "runtime/platform/console_output.h"
 #include "runtime/system/runtime_main.h"
 
 namespace {
 
-int printAndEnd(std::FILE* stream, const std::string& text, int status) {
-  std::fputs(text.c_str(), stream);
+// The answer to a command line that asks for no chart: on Windows it reaches the console that
+// ferlang.exe was typed in, which a GUI program is not given.
+int printAndEnd(rt::StandardStream stream, const std::string& text, int status) {
+  rt::writeStandardText(stream, text);
   return status;
 }
 
@@ -22,13 +24,19 @@ int printAndEnd(std::FILE* stream, const std::string& text, int status) {
 int main(int argc, char** argv) {
   app::CommandLine line = app::parseCommandLine(argc, argv);
   if (line.action == app::Action::Refuse) {
-    return printAndEnd(stderr, "ferlang: " + line.problem + "\n", 2);
+    return printAndEnd(rt::StandardStream::Error, "ferlang: " + line.problem + "\n", 2);
   }
-  if (line.action == app::Action::ShowHelp) return printAndEnd(stdout, app::usageText(), 0);
-  if (line.action == app::Action::ShowVersion) return printAndEnd(stdout, app::versionText(), 0);
+  if (line.action == app::Action::ShowHelp) {
+    return printAndEnd(rt::StandardStream::Output, app::usageText(), 0);
+  }
+  if (line.action == app::Action::ShowVersion) {
+    return printAndEnd(rt::StandardStream::Output, app::versionText(), 0);
+  }
   if (!line.folder.empty()) {
     const std::string problem = app::folderProblem(line.folder);
-    if (!problem.empty()) return printAndEnd(stderr, "ferlang: " + problem + "\n", 2);
+    if (!problem.empty()) {
+      return printAndEnd(rt::StandardStream::Error, "ferlang: " + problem + "\n", 2);
+    }
   }
   if (line.action == app::Action::WriteSnapshot) {
     app::runSnapshot({line.folder, line.snapshotPath, line.everyMinutes});

@@ -2,6 +2,7 @@
 
 #include "app/drawing_helpers.h"
 #include "app/text_helpers.h"
+#include "runtime/core/extended_precision.h"
 #include "runtime/core/number_format.h"
 #include "runtime/core/number_parse.h"
 #include "runtime/core/rounding.h"
@@ -67,14 +68,19 @@ void computePosition(rt::Steps& steps, PlotterState& s) {
     rt::assignString(s.hourText, rt::leftOf(s.spotTime, 2));
     rt::assignString(s.minuteText, rt::midOf(s.spotTime, 4, 2));
   });
-  // Extended precision throughout; 6.4 is the double nearest 6.4.
+  // Extended precision throughout; 6.4 is the double nearest 6.4. Each product and sum is exact
+  // in a wider long double, and a quotient by 2.5 of a two-character number never falls halfway
+  // between two extended values, so rounding each result to extended gives the x87's values.
+  using rt::toExtended;
   steps(268, [&] {
-    s.plotX = static_cast<int32_t>(rt::roundToInteger(rt::parseNumber(s.hourText) * 24 +
-                                                      rt::parseNumber(s.minuteText) / 2.5L));
+    const long double hours = toExtended(rt::parseNumber(s.hourText) * 24);
+    const long double minutes = toExtended(rt::parseNumber(s.minuteText) / 2.5L);
+    s.plotX = static_cast<int32_t>(rt::roundToInteger(toExtended(hours + minutes)));
   });
   steps(271, [&] {
-    s.plotY = static_cast<int32_t>(
-        rt::roundToInteger(static_cast<long double>(s.spotSnr) * static_cast<long double>(6.4) + 194));
+    const long double scaled =
+        toExtended(static_cast<long double>(s.spotSnr) * static_cast<long double>(6.4));
+    s.plotY = static_cast<int32_t>(rt::roundToInteger(toExtended(scaled + 194)));
   });
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "runtime/core/errors.h"
+#include "runtime/core/extended_precision.h"
 
 namespace rt {
 
@@ -151,8 +152,8 @@ long double valueOf(const DecimalScan& scan) {
     const auto magnitude = static_cast<int64_t>(scan.integerValue);
     return static_cast<long double>(scan.negative ? -magnitude : magnitude);
   }
-  // Scientific text with one digit before the point, converted by the C library's correctly
-  // rounded decimal reader. The point is left out and the exponent shifted by the number of
+  // Scientific text with one digit before the point, rounded once to the extended format by the
+  // C library's correctly rounded decimal reader. The point is left out and the exponent shifted by the number of
   // digits after it: the same value, and no dependence on the locale's decimal separator.
   const auto digitCount = static_cast<int64_t>(scan.digits.size());
   const int64_t decimalExponent = scan.pointPosition + exponent - digitCount;
@@ -162,7 +163,7 @@ long double valueOf(const DecimalScan& scan) {
   text += scan.digits;
   text.push_back('E');
   text += std::to_string(decimalExponent);
-  return std::strtold(text.c_str(), nullptr);
+  return decimalToExtended(text.c_str());
 }
 
 }  // namespace

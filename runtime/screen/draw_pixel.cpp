@@ -2,6 +2,7 @@
 #include "runtime/screen/draw_pixel.h"
 
 #include "runtime/core/errors.h"
+#include "runtime/core/extended_precision.h"
 #include "runtime/core/rounding.h"
 #include "runtime/screen/cell_records.h"
 
@@ -16,6 +17,13 @@ int64_t pixelOf(long double v) {
   if (!(v >= -kCoordinateLimit)) return -static_cast<int64_t>(kCoordinateLimit);
   if (v > kCoordinateLimit) return static_cast<int64_t>(kCoordinateLimit);
   return roundToInteger(v);
+}
+
+// v * scale + scaleOffset with the x87's one rounding. The product of two floats is exact in
+// every format; the sum with a float is exact in a wider one, or rounds to the larger term
+// itself, never to a point halfway between two extended values.
+long double extendedScaled(float v, float scale, float scaleOffset) {
+  return toExtended(static_cast<long double>(v) * scale + scaleOffset);
 }
 
 int64_t mapCoordinate(uint8_t coordMode, float v, float scale, float scaleOffset,
@@ -65,8 +73,8 @@ void setPixel(float x, float y, uint32_t color, int32_t given) {
   } else {
     if (s.coordMode == 2) {
       // Unlike lines and boxes, the product and sum stay in extended precision here.
-      px = pixelOf(static_cast<long double>(s.penX) * s.scaleX + s.scaleOffsetX) + s.viewOffsetX;
-      py = pixelOf(static_cast<long double>(s.penY) * s.scaleY + s.scaleOffsetY) + s.viewOffsetY;
+      px = pixelOf(extendedScaled(s.penX, s.scaleX, s.scaleOffsetX)) + s.viewOffsetX;
+      py = pixelOf(extendedScaled(s.penY, s.scaleY, s.scaleOffsetY)) + s.viewOffsetY;
     } else {
       px = pixelOf(s.penX) + s.viewOffsetX;
       py = pixelOf(s.penY) + s.viewOffsetY;

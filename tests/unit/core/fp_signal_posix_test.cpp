@@ -15,6 +15,9 @@ namespace rt {
 namespace {
 
 TEST(FloatingPointSignalDeathTest, TrappedDivisionByZeroIsReportedAndEndsTheProcess) {
+  // 64-bit ARM may leave floating-point traps out (most cores and qemu do): nothing to trap.
+  if (feenableexcept(FE_DIVBYZERO) == -1) GTEST_SKIP() << "this processor cannot trap";
+  fedisableexcept(FE_DIVBYZERO);
   testing::expectCriticalDivisionByZero([] {
     feenableexcept(FE_DIVBYZERO);
     volatile double zero = 0.0;

@@ -267,6 +267,32 @@ TEST_F(DrawLineTest, ViewAndWindowMapCoordinatesAndClip) {
   EXPECT_EQ(litPixels(), (Pixels{{120, 104}, {110, 101}, {110, 102}, {110, 103}, {110, 104}}));
 }
 
+// A pixel's window mapping rounds its sum once, to the x87's 64-bit significand, on every
+// platform: each x is exactly halfway in extended precision only, so a wider long double or a
+// fused multiply-add would draw it one pixel to the right (off by one from x86-64).
+TEST_F(DrawLineTest, SetPixel_WindowMappingRoundsAsTheExtendedFormatDoes) {
+  ImageSurface& s = screen();
+  s.viewX1 = 0, s.viewY1 = 0, s.viewX2 = 639, s.viewY2 = 479;
+  s.coordMode = 2;
+  s.scaleY = 1, s.scaleOffsetY = 0;
+  const struct {
+    float penX, scaleX, scaleOffsetX;
+    int x;  // the pixel x86-64 draws
+  } cases[] = {
+      {601, 0.5f, 0x1p-56f, 300},       // 300.5 + 2^-56: halfway, to the even 300
+      {603, 0.5f, 0x1p-56f, 302},       // 301.5 + 2^-56: to the even 302 either way
+      {1, 300.5f, 0x1.8p-56f, 301},     // 300.5 + 1.5 * 2^-56: above halfway
+      {0x1p-20f, 0x1.2cp28f, 0.5f, 300},  // 300 + 0.5 (exact): to the even 300
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.penX);
+    fill(0);
+    s.scaleX = c.scaleX, s.scaleOffsetX = c.scaleOffsetX;
+    setPixel(c.penX, 7, 15, kPixelColor);
+    EXPECT_EQ(litPixels(), (Pixels{{c.x, 7}}));
+  }
+}
+
 TEST_F(DrawLineTest, DrawingOnTheTextScreenIsIllegal) {
   initScreen();  // the 80 x 25 text screen
   drawLine(0, 0, 5, 5, 1, kLineSegment, 0, kPointsAndColor);

@@ -15,6 +15,7 @@
 #include "runtime/core/shared_flags.h"
 #include "runtime/core/statement.h"
 #include "runtime/files/file_open.h"
+#include "runtime/platform/console_output.h"
 #include "runtime/platform/display_check.h"
 #include "runtime/platform/message_box.h"
 #include "runtime/platform/process_exit.h"
@@ -132,14 +133,18 @@ void runServe(const ServeRequest& request, int argc, char** argv) {
   std::string problem;
   const serve::SocketHandle listener = serve::openListener(request.host, request.port, problem);
   if (listener == serve::kNoSocket) {
-    std::fprintf(stderr, "ferlang: cannot serve at %s port %d: %s\n", request.host.c_str(),
-                 request.port, problem.c_str());
+    rt::writeStandardText(rt::StandardStream::Error,
+                          "ferlang: cannot serve at " + request.host + " port " +
+                              std::to_string(request.port) + ": " + problem + "\n");
     rt::endProcess(2);
   }
   const int port = serve::boundPort(listener);
   // Serves until the process ends; it is never taken down before that.
   new serve::ChartServer(listener, published);
-  std::fprintf(stderr, "ferlang: serving the chart at %s\n", addressForPeople(request.host, port).c_str());
+  // Typed in a Windows console, these lines reach it as the usage does.
+  const std::string address = addressForPeople(request.host, port);
+  rt::writeStandardText(rt::StandardStream::Error,
+                        "ferlang: serving the chart at " + address + "\n");
   std::fflush(stderr);
 
   std::signal(SIGINT, noteStopSignal);

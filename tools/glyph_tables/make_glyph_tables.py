@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Generates runtime/screen/glyphs_8x8.cpp and glyphs_8x16.cpp from the pixel fonts of fonts-pc.
+"""Generates glyphs_8x8.cpp and glyphs_8x16.cpp (runtime/screen) from the pixel fonts of fonts-pc.
 
 The fonts in that package are bitmap fonts traced into TrueType outlines: every outline is made
 of straight lines on a grid of 100 font units per pixel, the first pixel row's top edge lies on

@@ -293,6 +293,18 @@ TEST_F(DrawLineTest, SetPixel_WindowMappingRoundsAsTheExtendedFormatDoes) {
   }
 }
 
+// Lines and boxes round the window's product to a float before the sum: (1 + 2^-12)^2 is
+// 1 + 2^-11 as a float, and 0.5 after the offset, which goes to the even pixel 0. A fused
+// multiply-add (64-bit ARM has one) would keep the product's 2^-24 and draw pixel 1.
+TEST_F(DrawLineTest, DrawLine_WindowProductIsRoundedBeforeTheSum) {
+  ImageSurface& s = screen();
+  s.viewX1 = 0, s.viewY1 = 0, s.viewX2 = 639, s.viewY2 = 479;
+  s.coordMode = 2;
+  s.scaleX = 0x1.001p0f, s.scaleOffsetX = -0x1.004p-1f, s.scaleY = 1, s.scaleOffsetY = 0;
+  line(0x1.001p0f, 7, 0x1.001p0f, 7);
+  EXPECT_EQ(litPixels(), (Pixels{{0, 7}}));
+}
+
 TEST_F(DrawLineTest, DrawingOnTheTextScreenIsIllegal) {
   initScreen();  // the 80 x 25 text screen
   drawLine(0, 0, 5, 5, 1, kLineSegment, 0, kPointsAndColor);
